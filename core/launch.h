@@ -1,0 +1,49 @@
+// Starting the emulator: the command formed from the application directory and
+// a launch tail, and the one side effect, behind ProcessStarter.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace playdeck {
+
+struct LaunchCommand {
+    // The application directory immediately followed by the tail, as one text.
+    std::string commandLine;
+    // What is actually started: the program's full path (the tail's part before
+    // its blank, below the application directory) and its argument (the part
+    // after the blank). Neither is ever split again or read by a shell.
+    std::string program;
+    std::vector<std::string> arguments;
+    // The emulator resolves its relative data-file argument against this.
+    std::string workingDirectory;
+    // Window state asked for the new process: maximized with the focus.
+    int windowState = 3;
+
+    friend bool operator==(const LaunchCommand&, const LaunchCommand&) = default;
+};
+
+// Forms the command for `tail` below `appDir` (UTF-8, no trailing separator).
+// On Windows the tail keeps its backslashes. Elsewhere backslashes become '/'
+// and each component of the program path below appDir that does not exist as
+// written is matched without regard to letter case ("Data" finds "data").
+LaunchCommand buildCommand(std::string_view appDir, std::string_view tail);
+
+class ProcessStarter {
+public:
+    virtual ~ProcessStarter() = default;
+    // Starts the command as an independent process and returns at once.
+    // Returns the system's reason when the process could not be started.
+    virtual std::optional<std::string> start(const LaunchCommand& command) = 0;
+};
+
+struct LaunchResult {
+    bool started = false;
+    std::string message;  // why not, naming the program; empty when started
+};
+
+LaunchResult launch(std::string_view tail, std::string_view appDir, ProcessStarter& starter);
+
+}  // namespace playdeck
