@@ -87,13 +87,13 @@ XXXXXXXX
 
 constexpr const char* glyphX = R"(
 XXX..XXX
-.X....X.
-..X..X..
-..X..X..
+.XX..XX.
+.XX..XX.
+..XXXX..
 ...XX...
-..X..X..
-..X..X..
-.X....X.
+..XXXX..
+.XX..XX.
+.XX..XX.
 XXX..XXX
 )";
 
