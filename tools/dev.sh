@@ -13,7 +13,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  fonts-liberation2 fontconfig
+  fonts-liberation2 fonts-wine fontconfig
   xvfb xauth xdotool imagemagick
 )
 

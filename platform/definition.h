@@ -1,0 +1,65 @@
+// Window definitions: pure data describing a window kind and its controls.
+// Every position and size is in twips.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace forms {
+
+// 1/1440 inch; 15 twips to a pixel at 96 dpi. The one place that converts.
+inline constexpr int kTwipsPerPixel = 15;
+constexpr int pixels(double twips) { return int(twips / kTwipsPerPixel + (twips < 0 ? -0.5 : 0.5)); }
+
+// 00BBGGRR, or kSystemColour + n for the platform's system colour n.
+using Colour = std::uint32_t;
+inline constexpr Colour kSystemColour = 0x80000000u;
+inline constexpr Colour kWindowText = kSystemColour + 8;
+inline constexpr Colour kButtonFace = kSystemColour + 15;
+inline constexpr Colour kButtonText = kSystemColour + 18;
+
+struct Rect {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+struct FontSpec {
+    std::string_view family{};
+    double points = 8;
+    int weight = 400;  // 700 is bold
+    bool italic = false;
+    int charset = 0;
+};
+
+enum class ControlKind { Label, CommandButton, PictureBox, Image, Line };
+enum class BorderStyle { None, FixedSingle };
+
+struct ControlDef {
+    ControlKind kind = ControlKind::Label;
+    std::string_view name{};
+    std::string text{};             // label text or button caption ("&" marks the access key)
+    std::string_view picture{};   // asset name, for picture boxes and images
+    Rect rect{};                  // lines: left/top is (x1, y1), width/height is (x2 - x1, y2 - y1)
+    int tabIndex = -1;            // focusable controls only
+    const FontSpec* font = nullptr;  // null: the platform's default font
+    Colour foreColour = kButtonText;
+    Colour backColour = kButtonFace;
+    bool transparent = false;     // labels: paint the text only
+    bool stretch = false;         // images: scale the picture to the rectangle
+};
+
+struct WindowDef {
+    std::string_view name{};
+    std::string_view caption{};
+    Colour backColour = kButtonFace;
+    BorderStyle border = BorderStyle::FixedSingle;
+    bool maxButton = false;
+    bool minButton = false;
+    std::string_view icon{};      // asset name, empty for none
+    bool keyPreview = false;
+    Rect client{};                // client area on the screen
+    std::vector<ControlDef> controls{};
+};
+
+}  // namespace forms
