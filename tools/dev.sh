@@ -44,8 +44,8 @@ run_headless() {
   mkdir -p "$shots"
   while [ -e "/tmp/.X11-unix/X${display#:}" ]; do display=":$(( ${display#:} + 1 ))"; done
   Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  local xvfb=$!
-  trap 'kill $xvfb 2>/dev/null || true' EXIT
+  xvfb_pid=$!
+  trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
   DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/playdeck" &
   local app=$!
