@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app.h"
+#include "catalogue.h"
 #include "forms.h"
 #include "launch.h"
 #include "process.h"
@@ -116,5 +117,30 @@ inline void setUpOnce(RecordingStarter& starter)
 }
 
 inline float cursorTop() { return form("Form1").top("Cur"); }
+
+// Steps the cursor down to catalogue entry k.
+inline void moveCursorTo(int k)
+{
+    for (int i = 0; i < 6 && cursorTop() != playdeck::entries()[k].stop; ++i)
+        key(Qt::Key_Down);
+    QCOMPARE(cursorTop(), playdeck::entries()[k].stop);
+}
+
+// The common frame of a window test: the program's windows with a recorder
+// for launches, a fresh main menu for each test, no step left waiting after it.
+class WindowTest : public QObject {
+    Q_OBJECT
+protected:
+    RecordingStarter starter;
+
+private slots:
+    void initTestCase() { setUpOnce(starter); }
+    void init()
+    {
+        starter.commands.clear();
+        QVERIFY(startMenu());
+    }
+    void cleanup() { cancelModalSteps(); }
+};
 
 }  // namespace harness

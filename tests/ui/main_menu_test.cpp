@@ -12,25 +12,11 @@
 
 using namespace harness;
 
-class MainMenuTest : public QObject {
+class MainMenuTest : public WindowTest {
     Q_OBJECT
-    RecordingStarter starter;
 
-    void moveTo(int k)
-    {
-        for (int i = 0; i < 6 && cursorTop() != playdeck::entries()[k].stop; ++i)
-            key(Qt::Key_Down);
-        QCOMPARE(cursorTop(), playdeck::entries()[k].stop);
-    }
 
 private slots:
-    void initTestCase() { setUpOnce(starter); }
-    void init()
-    {
-        starter.commands.clear();
-        QVERIFY(startMenu());
-    }
-    void cleanup() { cancelModalSteps(); }
 
     void startsOnTheFirstTitleWithTheCursorFocused()
     {
@@ -74,7 +60,7 @@ private slots:
 
     void enterOnTheSingleTitleLaunchesOnceAndOpensNothing()
     {
-        moveTo(4);
+        moveCursorTo(4);
         bool opened = false;
         whenModal("", [&](QWidget* m) { opened = m; if (m) m->close(); });
         key(Qt::Key_Return);
@@ -93,7 +79,7 @@ private slots:
     void enterOnTheOtherTitlesOpensTheirDialogOnce()
     {
         for (int k : {0, 1, 2, 3, 5}) {
-            moveTo(k);
+            moveCursorTo(k);
             QStringList seen;
             whenModal("", [&](QWidget* m) {
                 if (!m)
@@ -118,7 +104,7 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), help);
         key(Qt::Key_Down);
         QCOMPARE(cursorTop(), 960.0f);
-        moveTo(4);
+        moveCursorTo(4);
         // Enter acts on the menu once and does not also click the focused button.
         bool opened = false;
         whenModal("", [&](QWidget* m) { opened = m; if (m) key(Qt::Key_Escape); });
@@ -162,7 +148,7 @@ private slots:
     void aFailedLaunchIsReportedAndTheMenuGoesOn()
     {
         ui::setProcessStarter(nullptr);  // the real one: no emulator beside this test
-        moveTo(4);
+        moveCursorTo(4);
         QString report;
         whenModal("errorReport", [&](QWidget* m) {
             if (auto* box = qobject_cast<QMessageBox*>(m)) {

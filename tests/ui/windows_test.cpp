@@ -31,25 +31,11 @@ QList<int> blankRuns(const std::string& text)
 
 }  // namespace
 
-class WindowsTest : public QObject {
+class WindowsTest : public WindowTest {
     Q_OBJECT
-    RecordingStarter starter;
 
-    void moveTo(int k)
-    {
-        for (int i = 0; i < 6 && cursorTop() != playdeck::entries()[k].stop; ++i)
-            key(Qt::Key_Down);
-        QCOMPARE(cursorTop(), playdeck::entries()[k].stop);
-    }
 
 private slots:
-    void initTestCase() { setUpOnce(starter); }
-    void init()
-    {
-        starter.commands.clear();
-        QVERIFY(startMenu());
-    }
-    void cleanup() { cancelModalSteps(); }
 
     void everyPartStartsFromItsButton_data()
     {
@@ -67,7 +53,7 @@ private slots:
         QFETCH(bool, bySpace);
         const playdeck::Entry& e = playdeck::entries()[entry];
         const auto parts = playdeck::partsOf(e.dialog);
-        moveTo(entry);
+        moveCursorTo(entry);
         bool checked = false;
         whenModal(e.dialog.data(), [&](QWidget* dialog) {
             QVERIFY(dialog);
@@ -88,7 +74,7 @@ private slots:
 
     void aClickStartsAPartToo()
     {
-        moveTo(2);
+        moveCursorTo(2);
         whenModal("gaiden", [&](QWidget* d) {
             QVERIFY(d);
             QTest::mouseClick(d->findChild<QPushButton*>("Command2"), Qt::LeftButton);
@@ -108,7 +94,7 @@ private slots:
             {5, {223, 192, 170, 58}, 2, 153, face},
         };
         for (const Row& r : rows) {
-            moveTo(r.entry);
+            moveCursorTo(r.entry);
             for (int round = 0; round < 2; ++round) {
                 const char* name = playdeck::entries()[r.entry].dialog.data();
                 whenModal(name, [&](QWidget* d) {
@@ -140,7 +126,7 @@ private slots:
 
     void heldEnterDoesNotClickIntoTheDialog()
     {
-        moveTo(3);
+        moveCursorTo(3);
         whenModal("contra", [&](QWidget* d) {
             QVERIFY(d);
             for (int i = 0; i < 5; ++i)
@@ -156,7 +142,7 @@ private slots:
     void aFailedStartFromADialogIsReportedAndTheDialogCloses()
     {
         ui::setProcessStarter(nullptr);
-        moveTo(5);
+        moveCursorTo(5);
         QString report;
         whenModal("duckt", [&](QWidget* d) {
             QVERIFY(d);
