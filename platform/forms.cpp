@@ -258,7 +258,6 @@ void Form::load()
     }
     auto* w = new FormWindow(*this, flags);
     w->setObjectName(qstr(def_.name));
-    w->setAttribute(Qt::WA_DeleteOnClose, false);
     w->setWindowTitle(qstr(def_.caption));
     if (!def_.icon.empty())
         w->setWindowIcon(QIcon(assetPath(def_.icon)));
@@ -502,8 +501,12 @@ void setUpApplication(QApplication& app)
     // classic 8-point dialog font; Debian's fonts-wine has a free font with
     // those metrics, outside fontconfig's folders. Without it, a clean sans
     // serif stands in.
+    // That font is drawn from pixel strikes, crisp only at its own size: on a
+    // scaled screen the clean sans serif takes over.
     QString family = QStringLiteral("Liberation Sans");
-    const int id = QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf"));
+    const int id = app.devicePixelRatio() == 1.0
+                       ? QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf"))
+                       : -1;
     if (id >= 0 && !QFontDatabase::applicationFontFamilies(id).isEmpty())
         family = QFontDatabase::applicationFontFamilies(id).constFirst();
     else
@@ -512,7 +515,9 @@ void setUpApplication(QApplication& app)
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     app.setPalette(app.style()->standardPalette());
     QFont font(family);
-    font.setPointSizeF(8);
+    // The stand-in runs a little wider: at 7.5 points the details still fit
+    // their labels whole.
+    font.setPointSizeF(family == QLatin1String("Liberation Sans") ? 7.5 : 8);
     app.setFont(font);
 }
 
