@@ -46,6 +46,7 @@ int main(int argc, char** argv)
     }
     usualMessages = qInstallMessageHandler(startupMessages);
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(PLAYDECK_APP_ID));
     qInstallMessageHandler(usualMessages);
     QCoreApplication::setApplicationName(QStringLiteral("PLAYDECK"));
     forms::setUpApplication(app);
