@@ -15,6 +15,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation2 fonts-wine fontconfig
   xvfb xauth xdotool imagemagick
+  zenity libx11-dev
   desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev
 )
 
