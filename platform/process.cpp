@@ -4,6 +4,7 @@
 #include <QDir>
 
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -11,7 +12,6 @@
 #else
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,8 +81,6 @@ std::optional<std::string> SystemProcessStarter::start(const playdeck::LaunchCom
 
 std::optional<std::string> SystemProcessStarter::start(const playdeck::LaunchCommand& command)
 {
-    // Everything the child needs is prepared before fork(): between fork and
-    // exec only async-signal-safe calls are made.
     std::vector<std::string> args;
     args.push_back(command.program);
     args.insert(args.end(), command.arguments.begin(), command.arguments.end());
@@ -103,28 +101,22 @@ std::optional<std::string> SystemProcessStarter::start(const playdeck::LaunchCom
     posix_spawnattr_setsigdefault(&attr, &all);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
 
-    // Start through a short-lived intermediate process: the emulator is then
-    // adopted by init, is never our child and can never become our zombie.
-    // The intermediate reports posix_spawn's result as its exit status.
-    int status = 0;
-    const pid_t middle = fork();
-    if (middle == 0) {
-        pid_t pid;
-        const int rc = posix_spawn(&pid, command.program.c_str(), &actions, &attr, argv.data(), environ);
-        _exit(rc);
-    }
-    int err = 0;
-    if (middle < 0) {
-        err = errno;
-    } else {
-        while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
-        }
-        err = WIFEXITED(status) ? WEXITSTATUS(status) : ECHILD;
-    }
+    pid_t pid = 0;
+    const int err = posix_spawn(&pid, command.program.c_str(), &actions, &attr, argv.data(), environ);
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     if (err != 0)
         return std::generic_category().message(err);
+    // The emulator runs in a session of its own; a thread of its own waits for
+    // its end, so it never stays behind as a zombie and the menu never waits.
+    try {
+        std::thread([pid] {
+            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to spare: the started emulator is reaped by init once we end.
+    }
     return std::nullopt;
 }
 

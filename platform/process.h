@@ -8,7 +8,8 @@
 namespace forms {
 
 // Starts a command as an independent process: no shell, arguments passed as
-// they are, working directory set, never waited for and never left as a zombie.
+// they are, working directory set, never waited for by the caller and never
+// left as a zombie.
 class SystemProcessStarter : public playdeck::ProcessStarter {
 public:
     std::optional<std::string> start(const playdeck::LaunchCommand& command) override;

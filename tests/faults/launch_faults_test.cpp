@@ -4,6 +4,7 @@
 // exactly its argument and nothing else; hundreds of launches from the menu
 // leave no zombies and no open descriptors behind.
 #include "../ui/harness.h"
+#include "processes.h"
 
 #include "catalogue.h"
 #include "launch.h"
@@ -60,11 +61,6 @@ QList<QStringList> waitForRecords(const QString& base, int count)
         return records(base);
     QTest::qWait(100);  // time for any start that should not have happened
     return records(base);
-}
-
-int openDescriptors()
-{
-    return int(QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
 }
 
 }  // namespace
@@ -214,7 +210,7 @@ private slots:
         moveTo(4);
         key(Qt::Key_Return);  // the first start may open what stays open
         QCOMPARE(waitForRecords(record, 1).size(), 1);
-        const int fdsBefore = openDescriptors();
+        const int fdsBefore = processes::openDescriptors();
         bool reported = false;
         const int count = 300;
         for (int i = 1; i < count && !reported; ++i) {
@@ -226,11 +222,9 @@ private slots:
         QCOMPARE(got.size(), count);
         for (const QStringList& r : got)
             QCOMPARE(r, QStringList({"argc=2", emulator(), "data/mado3.dat", appDir()}));
-        QCOMPARE(openDescriptors(), fdsBefore);
-        // No child of ours is left, running or as a zombie.
-        errno = 0;
-        QCOMPARE(waitpid(-1, nullptr, WNOHANG), -1);
-        QCOMPARE(errno, ECHILD);
+        QCOMPARE(processes::openDescriptors(), fdsBefore);
+        // Every emulator that ended was reaped: no child is left, nor a zombie.
+        QVERIFY(processes::noChildrenLeft());
         QCOMPARE(cursorTop(), playdeck::entries()[4].stop);
         key(Qt::Key_Down);
         QCOMPARE(cursorTop(), playdeck::entries()[5].stop);
