@@ -23,17 +23,33 @@ bool displayReachable()
 #endif
 }
 
-// While the application object is being made, a fatal message means the
-// window system could not be reached: one line and a plain failure exit.
+// While the application object is being made, messages are held back: a fatal
+// one means the window system could not be reached, and then one plain line
+// and a failure exit say so; otherwise they go out as usual afterwards.
 QtMessageHandler usualMessages = nullptr;
+struct HeldMessage {
+    QtMsgType type;
+    QString text;
+};
+QList<HeldMessage> heldMessages;
 
-void startupMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
     if (type == QtFatalMsg) {
-        std::fprintf(stderr, "playdeck: cannot show the menu: %s\n", qPrintable(message.simplified()));
+        // The first thing Qt complained about names the cause best.
+        const QString cause = heldMessages.isEmpty() ? message : heldMessages.constFirst().text;
+        std::fprintf(stderr, "playdeck: cannot show the menu: %s\n", qPrintable(cause.simplified()));
         std::_Exit(1);
     }
-    usualMessages(type, context, message);
+    heldMessages.append({type, message});
+}
+
+void releaseMessages()
+{
+    qInstallMessageHandler(usualMessages);
+    for (const HeldMessage& m : std::as_const(heldMessages))
+        usualMessages(m.type, QMessageLogContext(), m.text);
+    heldMessages.clear();
 }
 
 }  // namespace
@@ -46,8 +62,8 @@ int main(int argc, char** argv)
     }
     usualMessages = qInstallMessageHandler(startupMessages);
     QApplication app(argc, argv);
+    releaseMessages();
     QGuiApplication::setDesktopFileName(QStringLiteral(PLAYDECK_APP_ID));
-    qInstallMessageHandler(usualMessages);
     QCoreApplication::setApplicationName(QStringLiteral("PLAYDECK"));
     forms::setUpApplication(app);
     ui::registerWindows();
