@@ -2,17 +2,20 @@
 
 #include "textwrap.h"
 
+#ifndef _WIN32
+#include <fontconfig/fontconfig.h>
+#endif
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFile>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
@@ -25,6 +28,13 @@ namespace forms {
 namespace {
 
 QString qstr(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// The family of the classic dialog font once it is in use, else empty.
+QString& pixelFontFamily()
+{
+    static QString family;
+    return family;
+}
 
 QColor toColour(Colour c, const QPalette& palette)
 {
@@ -47,12 +57,9 @@ QFont toFont(const FontSpec* spec)
         font.setPointSizeF(spec->points);
         font.setWeight(QFont::Weight(spec->weight));
         font.setItalic(spec->italic);
-        // A family without the weight asked for (the classic dialog font has
-        // no bold) gives way to a clean sans serif that has it.
-        const QString family = QFontInfo(font).family();
-        const QStringList styles = QFontDatabase::styles(family);
-        if (std::none_of(styles.begin(), styles.end(),
-                         [&](const QString& style) { return QFontDatabase::weight(family, style) >= spec->weight; }))
+        // The pixel-strike dialog font has no bold: a clean sans serif that
+        // has one takes its place there.
+        if (spec->weight > 400 && font.family() == pixelFontFamily())
             font.setFamily(QStringLiteral("Liberation Sans"));
     }
     return font;
@@ -78,10 +85,13 @@ public:
         setAutoFillBackground(!def.transparent);
         setAttribute(Qt::WA_TransparentForMouseEvents);
     }
-    QStringList lines() const
+    const QStringList& lines() const
     {
-        const QFontMetrics fm(font());
-        return wrapText(text_, width(), [&fm](const QString& s) { return fm.horizontalAdvance(s); });
+        if (lines_.isEmpty()) {
+            const QFontMetrics fm(font());
+            lines_ = wrapText(text_, width(), [&fm](const QString& s) { return fm.horizontalAdvance(s); });
+        }
+        return lines_;
     }
 
 protected:
@@ -99,8 +109,17 @@ protected:
         }
     }
 
+    void resizeEvent(QResizeEvent*) override { lines_.clear(); }
+    void changeEvent(QEvent* e) override
+    {
+        if (e->type() == QEvent::FontChange)
+            lines_.clear();
+        QWidget::changeEvent(e);
+    }
+
 private:
     QString text_;
+    mutable QStringList lines_;  // the text as broken for the current width and font
 };
 
 // A picture box or an image: the picture at its own size, or stretched to the
@@ -364,6 +383,9 @@ void Form::unload()
     w->unloading_ = true;
     w->hide();
     w->deleteLater();
+    // What the style drew for this window's controls goes with them; the next
+    // showing draws afresh, and the cache does not creep up with every one.
+    QPixmapCache::clear();
     if (modalLoop_)
         modalLoop_->quit();
 }
@@ -504,11 +526,9 @@ void setUpApplication(QApplication& app)
     // That font is drawn from pixel strikes, crisp only at its own size: on a
     // scaled screen the clean sans serif takes over.
     QString family = QStringLiteral("Liberation Sans");
-    const int id = app.devicePixelRatio() == 1.0
-                       ? QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf"))
-                       : -1;
-    if (id >= 0 && !QFontDatabase::applicationFontFamilies(id).isEmpty())
-        family = QFontDatabase::applicationFontFamilies(id).constFirst();
+    static const char kPixelFont[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
+    if (app.devicePixelRatio() == 1.0 && FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(kPixelFont)))
+        family = pixelFontFamily() = QStringLiteral("MS Sans Serif");
     else
         QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {family, QStringLiteral("Arial")});
 #endif

@@ -6,7 +6,14 @@ QStringList wrapText(const QString& text, int width, const std::function<int(con
 {
     QStringList lines;
     QString line;
+    int lineWidth = 0;
     bool lineHasWord = false;
+    auto breakLine = [&] {
+        lines << line;
+        line.clear();
+        lineWidth = 0;
+        lineHasWord = false;
+    };
     qsizetype pos = 0;
     while (pos < text.size()) {
         const bool blank = text[pos] == u' ';
@@ -15,25 +22,20 @@ QStringList wrapText(const QString& text, int width, const std::function<int(con
             ++end;
         const QString run = text.mid(pos, end - pos);
         pos = end;
+        // Runs meet only at blanks, so a line is as wide as its runs together.
+        const int runWidth = measure(run);
+        const bool fits = lineWidth + runWidth <= width;
         if (blank) {
-            if (measure(line + run) <= width) {
-                line += run;
-            } else {
-                lines << line;
-                line.clear();
-                lineHasWord = false;
+            if (!fits) {
+                breakLine();  // the run that did not fit is dropped with the break
+                continue;
             }
-        } else if (!lineHasWord && line.isEmpty()) {
-            line = run;
-            lineHasWord = true;
-        } else if (measure(line + run) <= width) {
-            line += run;
-            lineHasWord = true;
-        } else {
-            lines << line;
-            line = run;
-            lineHasWord = true;
+        } else if (!fits && (lineHasWord || !line.isEmpty())) {
+            breakLine();
         }
+        line += run;
+        lineWidth += runWidth;
+        lineHasWord = lineHasWord || !blank;
     }
     if (!line.isEmpty() || lines.isEmpty())
         lines << line;
