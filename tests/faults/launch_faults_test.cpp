@@ -69,29 +69,10 @@ class LaunchFaultsTest : public QObject {
     Q_OBJECT
     RecordingStarter recorder;
 
-    void moveTo(int k)
-    {
-        for (int i = 0; i < 6 && cursorTop() != playdeck::entries()[k].stop; ++i)
-            key(Qt::Key_Down);
-        QCOMPARE(cursorTop(), playdeck::entries()[k].stop);
-    }
 
     // Enter on the single-part title with the system's process start; the
     // text of the error report, empty when none came.
-    QString enterReport()
-    {
-        QString report;
-        whenModal("errorReport", [&](QWidget* m) {
-            if (auto* box = qobject_cast<QMessageBox*>(m)) {
-                report = box->text();
-                box->accept();
-            }
-        });
-        key(Qt::Key_Return);
-        QTest::qWait(20);
-        cancelModalSteps();
-        return report;
-    }
+    QString enterReport() { return errorReportFrom([] { key(Qt::Key_Return); }); }
 
 private slots:
     void initTestCase()
@@ -138,7 +119,7 @@ private slots:
                 p |= QFileDevice::ExeOwner;
             QVERIFY(f.setPermissions(p));
         }
-        moveTo(4);
+        moveCursorTo(4);
         for (int round = 0; round < 2; ++round) {  // and again: nothing is left over from the first
             const QString report = enterReport();
             QVERIFY2(report.contains(emulator()), qPrintable(report));
@@ -207,7 +188,7 @@ private slots:
         QVERIFY(out.isValid());
         const QString record = out.filePath("many");
         qputenv("PLAYDECK_RECORD", record.toUtf8());
-        moveTo(4);
+        moveCursorTo(4);
         key(Qt::Key_Return);  // the first start may open what stays open
         QCOMPARE(waitForRecords(record, 1).size(), 1);
         const int fdsBefore = processes::openDescriptors();

@@ -10,6 +10,7 @@
 #include "process.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -94,6 +95,22 @@ inline void whenModal(const char* name, std::function<void(QWidget*)> step)
         }
     });
     timer->start(5);
+}
+
+// Runs `action` and returns the text of the error report it brought up,
+// closing the report; empty when none came.
+inline QString errorReportFrom(const std::function<void()>& action)
+{
+    QString report;
+    whenModal("errorReport", [&](QWidget* m) {
+        if (auto* box = qobject_cast<QMessageBox*>(m)) {
+            report = box->text();
+            box->accept();
+        }
+    });
+    action();
+    cancelModalSteps();
+    return report;
 }
 
 // Shows the main menu afresh, active, with every other window closed.

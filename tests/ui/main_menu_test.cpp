@@ -149,14 +149,7 @@ private slots:
     {
         ui::setProcessStarter(nullptr);  // the real one: no emulator beside this test
         moveCursorTo(4);
-        QString report;
-        whenModal("errorReport", [&](QWidget* m) {
-            if (auto* box = qobject_cast<QMessageBox*>(m)) {
-                report = box->text();
-                box->accept();
-            }
-        });
-        key(Qt::Key_Return);
+        const QString report = errorReportFrom([] { key(Qt::Key_Return); });
         ui::setProcessStarter(&starter);
         QVERIFY2(report.contains("/data/Runcart.exe"), qPrintable(report));
         QVERIFY2(report.contains("No such file"), qPrintable(report));
