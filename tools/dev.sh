@@ -16,7 +16,7 @@ packages=(
   fonts-liberation2 fonts-wine fontconfig
   xvfb xauth xdotool imagemagick
   zenity libx11-dev
-  desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev
+  desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file
 )
 
 install_missing() {
