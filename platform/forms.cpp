@@ -49,17 +49,17 @@ QColor toColour(Colour c, const QPalette& palette)
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
-QFont toFont(const FontSpec* spec)
+QFont toFont(const FontSpec* wanted)
 {
     QFont font = QApplication::font();
-    if (spec) {
-        font = QFont(qstr(spec->family));
-        font.setPointSizeF(spec->points);
-        font.setWeight(QFont::Weight(spec->weight));
-        font.setItalic(spec->italic);
+    if (wanted) {
+        font = QFont(qstr(wanted->family));
+        font.setPointSizeF(wanted->points);
+        font.setWeight(QFont::Weight(wanted->weight));
+        font.setItalic(wanted->italic);
         // The pixel-strike dialog font has no bold: a clean sans serif that
         // has one takes its place there.
-        if (spec->weight > 400 && font.family() == pixelFontFamily())
+        if (wanted->weight > 400 && font.family() == pixelFontFamily())
             font.setFamily(QStringLiteral("Liberation Sans"));
     }
     return font;
