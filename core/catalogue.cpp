@@ -39,7 +39,6 @@ constexpr std::array<GamePart, 11> kParts{{
 }  // namespace
 
 const std::array<Entry, kEntryCount>& entries() { return kEntries; }
-const std::array<GamePart, 11>& parts() { return kParts; }
 
 const Entry* entryByIndex(int index)
 {

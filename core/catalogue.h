@@ -34,7 +34,6 @@ struct GamePart {
 };
 
 const std::array<Entry, kEntryCount>& entries();
-const std::array<GamePart, 11>& parts();
 
 const Entry* entryByIndex(int index);
 // Exact match of the cursor position with a stop; anything else is no entry.

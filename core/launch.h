@@ -21,8 +21,6 @@ struct LaunchCommand {
     std::string workingDirectory;
     // Window state asked for the new process: maximized with the focus.
     int windowState = 3;
-
-    friend bool operator==(const LaunchCommand&, const LaunchCommand&) = default;
 };
 
 // Forms the command for `tail` below `appDir` (UTF-8, no trailing separator).

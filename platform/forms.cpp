@@ -214,6 +214,23 @@ void destroyInstances()
     registry().instances.clear();
 }
 
+// While a modal window is up: the window that had the keyboard before gets it
+// back once the modal one is gone (unless the program has ended meanwhile).
+class KeyboardReturns {
+public:
+    KeyboardReturns() : previous_(QApplication::activeWindow()) {}
+    ~KeyboardReturns()
+    {
+        if (previous_ && previous_->isVisible() && !registry().ended)
+            previous_->activateWindow();
+    }
+    KeyboardReturns(const KeyboardReturns&) = delete;
+    KeyboardReturns& operator=(const KeyboardReturns&) = delete;
+
+private:
+    QPointer<QWidget> previous_;
+};
+
 }  // namespace
 
 // The top-level widget of a loaded form.
@@ -359,8 +376,7 @@ void Form::show()
 
 void Form::showModal()
 {
-    // The window that had the keyboard gets it back when this one is gone.
-    QPointer<QWidget> previous = QApplication::activeWindow();
+    const KeyboardReturns keyboardReturns;
     load();
     window_->setWindowModality(Qt::ApplicationModal);
     show();
@@ -369,8 +385,6 @@ void Form::showModal()
     if (window_)
         loop.exec(QEventLoop::DialogExec);
     modalLoop_ = nullptr;
-    if (previous && previous->isVisible() && !registry().ended)
-        previous->activateWindow();
 }
 
 void Form::unload()
@@ -508,10 +522,8 @@ void errorReport(const std::string& message)
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(),
                     QString::fromStdString(message), QMessageBox::Ok);
     box.setObjectName("errorReport");
-    QPointer<QWidget> previous = QApplication::activeWindow();
+    const KeyboardReturns keyboardReturns;
     box.exec();
-    if (previous && previous->isVisible())
-        previous->activateWindow();
 }
 
 void setUpApplication(QApplication& app)

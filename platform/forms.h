@@ -7,14 +7,13 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include <QWidget>
 
 class QApplication;
 class QEventLoop;
