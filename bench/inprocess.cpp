@@ -8,7 +8,7 @@
 // Prints one line of figures per mode (see the printf calls).
 #include "app.h"
 #include "catalogue.h"
-#include "forms.h"
+#include "qtforms.h"
 #include "launch.h"
 #include "process.h"
 
@@ -57,7 +57,7 @@ long selfStatus(const char* field)
 
 forms::Form& menu() { return forms::instance("Form1"); }
 float cursorTop() { return menu().top("Cur"); }
-QWindow* menuWindow() { return menu().window()->windowHandle(); }
+QWindow* menuWindow() { return forms::window(menu())->windowHandle(); }
 
 // Notes that a widget painted.
 class PaintSpy : public QObject {
@@ -103,7 +103,7 @@ void settle(int ms)
 
 int reaction(int count)
 {
-    QWidget* cur = menu().control("Cur");
+    QWidget* cur = forms::control(menu(), "Cur");
     PaintSpy spy;
     cur->installEventFilter(&spy);
     std::vector<double> times;
@@ -191,7 +191,7 @@ int memory(int rounds)
         // Access keys work in the active window only: wait for the menu to
         // have the keyboard back after each window (asynchronous on X11).
         for (Qt::Key k : {Qt::Key_A, Qt::Key_H}) {
-            if (!QTest::qWaitForWindowActive(menu().window()))
+            if (!QTest::qWaitForWindowActive(forms::window(menu())))
                 break;
             QTest::keyClick(menuWindow(), k, Qt::AltModifier);
         }
@@ -211,7 +211,7 @@ int main(int argc, char** argv)
     forms::setUpApplication(app);
     ui::registerWindows();
     menu().show();
-    if (!QTest::qWaitForWindowActive(menu().window())) {
+    if (!QTest::qWaitForWindowActive(forms::window(menu()))) {
         std::fprintf(stderr, "bench_inprocess: the menu never became active\n");
         return 1;
     }

@@ -1,13 +1,11 @@
-// Our forms runtime on Qt Widgets. A Form is one window kind: it owns the
+// Our forms runtime, toolkit-neutral. A Form is one window kind: it owns the
 // definition and the handlers; its window is loaded from the definition when
 // shown and destroyed when unloaded, while the Form itself lives for the run.
+// A backend (platform/qt, platform/win32) realises the windows; it raises the
+// events below on the one event thread.
 #pragma once
 
 #include "definition.h"
-
-#include <QObject>
-#include <QPointer>
-#include <QWidget>
 
 #include <functional>
 #include <map>
@@ -15,64 +13,76 @@
 #include <string>
 #include <string_view>
 
-class QApplication;
-class QEventLoop;
-
 namespace forms {
+
+// Virtual-key numbers the runtime itself knows.
+namespace vk {
+inline constexpr int Tab = 9;
+inline constexpr int Enter = 13;
+inline constexpr int Escape = 27;
+inline constexpr int Space = 32;
+inline constexpr int Up = 38;
+inline constexpr int Down = 40;
+}  // namespace vk
 
 // State of the Shift, Ctrl and Alt keys as handed to key handlers.
 inline constexpr int kShiftMask = 1;
 inline constexpr int kCtrlMask = 2;
 inline constexpr int kAltMask = 4;
 
-class Form : public QObject {
-    Q_OBJECT
+namespace backend {
+class Window;
+}
+
+class Form {
 public:
     explicit Form(WindowDef definition);
-    ~Form() override;
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
 
     const WindowDef& definition() const { return def_; }
 
     void show();       // load if needed and show (not modal)
-    void showModal();  // load, show application-modal, return once unloaded
+    void showModal();  // load, show with the other windows disabled, return once unloaded
     void unload();     // close the window and destroy its controls
     bool isLoaded() const { return window_ != nullptr; }
-
-    QWidget* window() const { return window_; }
-    QWidget* control(std::string_view name) const;
 
     // A control's top coordinate in twips, exactly as last set.
     float top(std::string_view name) const;
     void setTop(std::string_view name, float twips);
 
+    // The loaded window, for its backend (null when not loaded).
+    backend::Window* loaded() const { return window_.get(); }
+
+    // Events, raised by the backend.
+    // A key press in the window, before the focused control sees it (key
+    // preview windows only). True: the control must not get the key.
+    bool previewKey(int keycode, int shift, bool autoRepeat);
+    // A key press nobody in the window took. True when it was used.
+    bool unhandledKey(int keycode, bool autoRepeat);
+    // The user closes the window (close box, system menu, Alt+F4).
+    void userClose();
+    // A command button was clicked (mouse, Space, Enter, its access key).
+    void click(std::string_view control);
+
 protected:
     using Handler = std::function<void()>;
-    // The click handler of a command button (mouse, Space, Enter on the
-    // focused button, its access key).
     void onClick(std::string_view control, Handler handler);
     // With key preview: every key press in the window, before the focused
     // control. `keycode` is a virtual-key number; setting it to 0 keeps the
     // key from the control.
     virtual void keyDown(int& keycode, int shift, bool autoRepeat);
-    // The user closes the window (close box, system menu, Alt+F4).
+    // The user is closing the window.
     virtual void unloading() {}
 
 private:
-    friend class FormWindow;
-    struct Loaded {
-        QPointer<QWidget> widget;
-        float top = 0;
-    };
     void load();
-    bool previewKey(QObject* receiver, QEvent* event);
-    void userClose();
-    void buttonClicked(const std::string& name);
 
     WindowDef def_;
-    QPointer<QWidget> window_;
-    std::map<std::string, Loaded, std::less<>> controls_;
+    std::unique_ptr<backend::Window> window_;
+    std::map<std::string, float, std::less<>> tops_;
     std::map<std::string, Handler, std::less<>> clicks_;
-    QEventLoop* modalLoop_ = nullptr;
 };
 
 // The window kinds of the program, by window name: one implicit instance
@@ -81,22 +91,25 @@ using FormFactory = std::function<std::unique_ptr<Form>()>;
 void registerForm(std::string_view name, FormFactory factory);
 Form& instance(std::string_view name);
 void showModal(std::string_view name);
+// Every instance made so far is destroyed (the backend calls this before the
+// toolkit goes away).
+void destroyInstances();
 
 // Ends the program at once: every window is destroyed, no further handler runs.
 void end();
 bool hasEnded();
 void resetEnded();  // lets a test carry on after end()
 
-// The error report: a message box with the failure's text.
+// The error report: a message box with the failure's text; the program goes on.
 void errorReport(const std::string& message);
 
-// Fonts, style and palette the same on every machine.
-void setUpApplication(QApplication& app);
-
-// The picture of an asset, from the compiled-in resources.
-QString assetPath(std::string_view asset);
-
-// The virtual-key number of a Qt key (0 for keys without one).
-int virtualKey(int qtKey);
+// What the program tells the runtime about itself.
+struct Program {
+    std::string_view name;        // shown in message boxes
+    std::string_view appId;       // desktop entry / application user model id
+    std::string_view startForm;   // the window kind shown at start
+};
+// Creates the start-up window, runs the event loop until end(); the exit status.
+int run(int argc, char** argv, const Program& program);
 
 }  // namespace forms

@@ -2,25 +2,26 @@
 
 namespace forms {
 
-QStringList wrapText(const QString& text, int width, const std::function<int(const QString&)>& measure)
+std::vector<std::u16string> wrapText(std::u16string_view text, int width,
+                                     const std::function<int(std::u16string_view)>& measure)
 {
-    QStringList lines;
-    QString line;
+    std::vector<std::u16string> lines;
+    std::u16string line;
     int lineWidth = 0;
     bool lineHasWord = false;
     auto breakLine = [&] {
-        lines << line;
+        lines.push_back(std::move(line));
         line.clear();
         lineWidth = 0;
         lineHasWord = false;
     };
-    qsizetype pos = 0;
+    std::size_t pos = 0;
     while (pos < text.size()) {
         const bool blank = text[pos] == u' ';
-        qsizetype end = pos;
+        std::size_t end = pos;
         while (end < text.size() && (text[end] == u' ') == blank)
             ++end;
-        const QString run = text.mid(pos, end - pos);
+        const std::u16string_view run = text.substr(pos, end - pos);
         pos = end;
         // Runs meet only at blanks, so a line is as wide as its runs together.
         const int runWidth = measure(run);
@@ -30,15 +31,15 @@ QStringList wrapText(const QString& text, int width, const std::function<int(con
                 breakLine();  // the run that did not fit is dropped with the break
                 continue;
             }
-        } else if (!fits && (lineHasWord || !line.isEmpty())) {
+        } else if (!fits && (lineHasWord || !line.empty())) {
             breakLine();
         }
         line += run;
         lineWidth += runWidth;
         lineHasWord = lineHasWord || !blank;
     }
-    if (!line.isEmpty() || lines.isEmpty())
-        lines << line;
+    if (!line.empty() || lines.empty())
+        lines.push_back(std::move(line));
     return lines;
 }
 

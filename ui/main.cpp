@@ -2,71 +2,8 @@
 #include "app.h"
 #include "forms.h"
 
-#include <QApplication>
-
-#include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-// Qt aborts when it cannot reach a display; say so plainly instead.
-bool displayReachable()
-{
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    auto set = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value && *value;
-    };
-    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
-#else
-    return true;
-#endif
-}
-
-// While the application object is being made, messages are held back: a fatal
-// one means the window system could not be reached, and then one plain line
-// and a failure exit say so; otherwise they go out as usual afterwards.
-QtMessageHandler usualMessages = nullptr;
-struct HeldMessage {
-    QtMsgType type;
-    QString text;
-};
-QList<HeldMessage> heldMessages;
-
-void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtFatalMsg) {
-        // The first thing Qt complained about names the cause best.
-        const QString cause = heldMessages.isEmpty() ? message : heldMessages.constFirst().text;
-        std::fprintf(stderr, "playdeck: cannot show the menu: %s\n", qPrintable(cause.simplified()));
-        std::_Exit(1);
-    }
-    heldMessages.append({type, message});
-}
-
-void releaseMessages()
-{
-    qInstallMessageHandler(usualMessages);
-    for (const HeldMessage& m : std::as_const(heldMessages))
-        usualMessages(m.type, QMessageLogContext(), m.text);
-    heldMessages.clear();
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
-    if (!displayReachable()) {
-        std::fputs("playdeck: no display to show the menu on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n", stderr);
-        return 1;
-    }
-    usualMessages = qInstallMessageHandler(startupMessages);
-    QApplication app(argc, argv);
-    releaseMessages();
-    QGuiApplication::setDesktopFileName(QStringLiteral(PLAYDECK_APP_ID));
-    QCoreApplication::setApplicationName(QStringLiteral("PLAYDECK"));
-    forms::setUpApplication(app);
     ui::registerWindows();
-    forms::instance("Form1").show();
-    return app.exec();
+    return forms::run(argc, argv, {.name = "PLAYDECK", .appId = PLAYDECK_APP_ID, .startForm = "Form1"});
 }

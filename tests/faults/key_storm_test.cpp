@@ -6,7 +6,7 @@
 #include "../ui/harness.h"
 
 #include "catalogue.h"
-#include "forms.h"
+#include "qtforms.h"
 
 #include <QMessageBox>
 #include <QRandomGenerator>
@@ -107,7 +107,7 @@ private slots:
                                        Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_PageDown};
         int dialogsChecked = 0, launchesChecked = 0, restarts = 0;
         for (int step = 0; step < 10000; ++step) {
-            QWidget* menu = form("Form1").window();
+            QWidget* menu = forms::window(form("Form1"));
             QVERIFY2(menu, qPrintable(QString("step %1: no menu").arg(step)));
             QVERIFY(QTest::qWaitFor([] { return keyWindow() != nullptr; }, 2000));
             const bool menuHasKeys = keyWindow() == menu->windowHandle() && !QApplication::activeModalWidget();

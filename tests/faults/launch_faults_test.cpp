@@ -127,7 +127,7 @@ private slots:
             QCOMPARE(report.count('\n'), 0);
             QVERIFY(!QApplication::activeModalWidget());
             QVERIFY(!forms::hasEnded());
-            QCOMPARE(keyWindow(), form("Form1").window()->windowHandle());
+            QCOMPARE(keyWindow(), forms::window(form("Form1"))->windowHandle());
         }
         QTest::qWait(50);
         QVERIFY2(!QFile::exists(marker), "the emulator file was run by a shell");

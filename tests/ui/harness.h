@@ -5,7 +5,7 @@
 
 #include "app.h"
 #include "catalogue.h"
-#include "forms.h"
+#include "qtforms.h"
 #include "launch.h"
 #include "process.h"
 
@@ -120,9 +120,9 @@ inline QWidget* startMenu()
     forms::Form& menu = form("Form1");
     menu.unload();
     menu.show();
-    if (!QTest::qWaitForWindowActive(menu.window()))
+    if (!QTest::qWaitForWindowActive(forms::window(menu)))
         return nullptr;
-    return menu.window();
+    return forms::window(menu);
 }
 
 inline void setUpOnce(RecordingStarter& starter)

@@ -4,7 +4,7 @@
 #include "harness.h"
 
 #include "catalogue.h"
-#include "forms.h"
+#include "qtforms.h"
 
 #include <QImage>
 #include <QMessageBox>
@@ -20,14 +20,14 @@ private slots:
 
     void startsOnTheFirstTitleWithTheCursorFocused()
     {
-        QWidget* w = form("Form1").window();
+        QWidget* w = forms::window(form("Form1"));
         QCOMPARE(w->windowTitle(), QString("PLAYDECK"));
         QCOMPARE(w->geometry(), QRect(156, 63, 312, 374));  // 2340, 945, 4680 x 5610 twips
         QCOMPARE(w->minimumSize(), w->maximumSize());
         QVERIFY(!(w->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
         QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
         QCOMPARE(cursorTop(), 120.0f);
-        QWidget* cur = form("Form1").control("Cur");
+        QWidget* cur = forms::control(form("Form1"), "Cur");
         QCOMPARE(cur->geometry(), QRect(8, 8, 16, 13));
         QCOMPARE(QApplication::focusWidget(), cur);
         // Tab runs Cur, Exit, About, Help and back.
@@ -40,7 +40,7 @@ private slots:
 
     void arrowsMoveTheCursorAndWrap()
     {
-        QWidget* cur = form("Form1").control("Cur");
+        QWidget* cur = forms::control(form("Form1"), "Cur");
         key(Qt::Key_Up);
         QCOMPARE(cursorTop(), 4320.0f);
         QCOMPARE(cur->geometry(), QRect(8, 288, 16, 13));
@@ -98,7 +98,7 @@ private slots:
     void keysStillReachTheMenuWhenAButtonHasTheFocus()
     {
         // Open Help with a click, close it: the focus stays on the Help button.
-        auto* help = qobject_cast<QPushButton*>(form("Form1").control("Command3"));
+        auto* help = qobject_cast<QPushButton*>(forms::control(form("Form1"), "Command3"));
         whenModal("hlpfrm", [&](QWidget* m) { if (m) key(Qt::Key_Space); });
         QTest::mouseClick(help, Qt::LeftButton);
         QTRY_COMPARE(QApplication::focusWidget(), help);
@@ -135,12 +135,12 @@ private slots:
 
     void exitAndTheCloseBoxEndTheProgram()
     {
-        QTest::mouseClick(qobject_cast<QPushButton*>(form("Form1").control("Command1")), Qt::LeftButton);
+        QTest::mouseClick(qobject_cast<QPushButton*>(forms::control(form("Form1"), "Command1")), Qt::LeftButton);
         QVERIFY(forms::hasEnded());
         QVERIFY(!form("Form1").isLoaded());
 
         QVERIFY(startMenu());
-        form("Form1").window()->windowHandle()->close();
+        forms::window(form("Form1"))->windowHandle()->close();
         QVERIFY(forms::hasEnded());
         QVERIFY(!form("Form1").isLoaded());
     }
@@ -165,7 +165,7 @@ private slots:
         const QImage arrow(forms::assetPath("cursor_arrow"));
         QCOMPARE(arrow.size(), QSize(16, 13));
         for (int k = 0; k < 6; ++k) {
-            const QImage shot = form("Form1").window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QImage shot = forms::window(form("Form1"))->grab().toImage().convertToFormat(QImage::Format_RGB32);
             const int y = 8 + 56 * k;
             QCOMPARE(shot.copy(8, y, 16, 13), arrow.convertToFormat(QImage::Format_RGB32));
             // The other stops show the white window, not a stale arrow.
@@ -173,7 +173,7 @@ private slots:
             QCOMPARE(shot.copy(8, other, 16, 13).pixel(8, 6), qRgb(255, 255, 255));
             key(Qt::Key_Down);
         }
-        const QImage shot = form("Form1").window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage shot = forms::window(form("Form1"))->grab().toImage().convertToFormat(QImage::Format_RGB32);
         // Title pictures: black rectangles of 49 x 57 (49 x 49 for the last) in the right column.
         for (int k = 0; k < 6; ++k) {
             const int top = 8 + 56 * k, height = k == 5 ? 49 : 57;

@@ -177,10 +177,10 @@ private slots:
                 QVERIFY(!h->windowIcon().isNull());
                 QCOMPARE(QApplication::focusWidget()->objectName(), QString("Command1"));
                 for (int i = 1; i <= 4; ++i)
-                    QCOMPARE(forms::instance("hlpfrm").control(qPrintable(QString("Image%1").arg(i)))->geometry(),
+                    QCOMPARE(forms::control(forms::instance("hlpfrm"), qPrintable(QString("Image%1").arg(i)))->geometry(),
                              QRect(216, 64 + 32 * (i - 1), 24, 22));
                 // The menu behind takes no keys: its cursor stays put.
-                key(Qt::Key_Down, Qt::NoModifier, form("Form1").window()->windowHandle());
+                key(Qt::Key_Down, Qt::NoModifier, forms::window(form("Form1"))->windowHandle());
                 key(Qt::Key_Down);
                 key(Qt::Key_Up);
                 QCOMPARE(cursorTop(), 120.0f);
@@ -194,7 +194,7 @@ private slots:
         }
         // The close box unloads it the same way.
         whenModal("hlpfrm", [&](QWidget* h) { QVERIFY(h); h->windowHandle()->close(); });
-        QTest::mouseClick(qobject_cast<QPushButton*>(form("Form1").control("Command3")), Qt::LeftButton);
+        QTest::mouseClick(qobject_cast<QPushButton*>(forms::control(form("Form1"), "Command3")), Qt::LeftButton);
         QVERIFY(!forms::instance("hlpfrm").isLoaded());
         QVERIFY(!forms::hasEnded());
     }
@@ -209,19 +209,19 @@ private slots:
             QCOMPARE(a->geometry(), QRect(156, 132, 312, 213));
             QCOMPARE(a->palette().color(QPalette::Window), QColor(Qt::black));
             forms::Form& about = forms::instance("About");
-            QCOMPARE(about.control("Picture1")->geometry(), QRect(208, 0, 103, 67));
-            QCOMPARE(about.control("Picture2")->geometry(), QRect(232, 88, 44, 62));
-            QCOMPARE(QApplication::focusWidget(), about.control("Picture1"));
+            QCOMPARE(forms::control(about, "Picture1")->geometry(), QRect(208, 0, 103, 67));
+            QCOMPARE(forms::control(about, "Picture2")->geometry(), QRect(232, 88, 44, 62));
+            QCOMPARE(QApplication::focusWidget(), forms::control(about, "Picture1"));
             saveGrab(a, "about");
             key(Qt::Key_Return);
             QVERIFY(about.isLoaded());
             key(Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), about.control("Picture2"));
+            QCOMPARE(QApplication::focusWidget(), forms::control(about, "Picture2"));
             key(Qt::Key_Return);
             key(Qt::Key_Space);
             QVERIFY(about.isLoaded());
             key(Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), about.control("Command1"));
+            QCOMPARE(QApplication::focusWidget(), forms::control(about, "Command1"));
             key(Qt::Key_Return);
         });
         key(Qt::Key_A, Qt::AltModifier);
@@ -232,10 +232,10 @@ private slots:
         whenModal("About", [&](QWidget* a) {
             QVERIFY(a);
             seen = true;
-            QCOMPARE(QApplication::focusWidget(), forms::instance("About").control("Picture1"));
+            QCOMPARE(QApplication::focusWidget(), forms::control(forms::instance("About"), "Picture1"));
             QTest::mouseClick(a->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         });
-        QTest::mouseClick(qobject_cast<QPushButton*>(form("Form1").control("Command2")), Qt::LeftButton);
+        QTest::mouseClick(qobject_cast<QPushButton*>(forms::control(form("Form1"), "Command2")), Qt::LeftButton);
         QVERIFY(seen);
         QVERIFY(!forms::instance("About").isLoaded());
         QVERIFY(starter.commands.empty());
@@ -259,10 +259,13 @@ private slots:
             forms::Form& f = forms::instance(c.window);
             whenModal(c.window, [&](QWidget* w) {
                 QVERIFY(w);
-                QWidget* label = f.control(c.label);
+                QWidget* label = forms::control(f, c.label);
                 const QFontMetrics fm(label->font());
-                const QStringList lines = forms::wrapText(QString::fromStdString(f.definition().controls.at(c.window == QString("About") ? 1 : 0).text),
-                                                          label->width(), [&](const QString& s) { return fm.horizontalAdvance(s); });
+                QStringList lines;
+                for (const std::u16string& l : forms::wrapText(
+                         QString::fromStdString(f.definition().controls.at(c.window == QString("About") ? 1 : 0).text).toStdU16String(),
+                         label->width(), [&](std::u16string_view s) { return fm.horizontalAdvance(QString::fromStdU16String(std::u16string(s))); }))
+                    lines << QString::fromStdU16String(l);
                 // Every sentence begins a line, and every line is whole on screen.
                 for (const QString& start : c.starts)
                     QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(start); }),

@@ -1,3 +1,4 @@
+// Process start on Linux and other POSIX systems.
 #include "process.h"
 
 #include <QCoreApplication>
@@ -7,16 +8,12 @@
 #include <thread>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
 #include <cerrno>
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 extern char** environ;
-#endif
 
 namespace forms {
 
@@ -24,60 +21,6 @@ std::string applicationDirectory()
 {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
 }
-
-#ifdef _WIN32
-
-namespace {
-
-std::wstring wide(const std::string& utf8)
-{
-    return QString::fromStdString(utf8).toStdWString();
-}
-
-// Quotes one argument the way the C runtime of the started program splits it.
-std::wstring quoted(const std::wstring& arg)
-{
-    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos)
-        return arg;
-    std::wstring out = L"\"";
-    std::size_t slashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++slashes;
-            continue;
-        }
-        out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
-        slashes = 0;
-        out += c;
-    }
-    out.append(slashes * 2, L'\\');
-    return out + L"\"";
-}
-
-}  // namespace
-
-std::optional<std::string> SystemProcessStarter::start(const playdeck::LaunchCommand& command)
-{
-    const std::wstring program = wide(command.program);
-    std::wstring line = quoted(program);
-    for (const std::string& arg : command.arguments)
-        line += L" " + quoted(wide(arg));
-    const std::wstring dir = wide(command.workingDirectory);
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(command.windowState);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir.c_str(), &startup, &info))
-        return std::system_category().message(static_cast<int>(GetLastError()));
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return std::nullopt;
-}
-
-#else
 
 std::optional<std::string> SystemProcessStarter::start(const playdeck::LaunchCommand& command)
 {
@@ -119,7 +62,5 @@ std::optional<std::string> SystemProcessStarter::start(const playdeck::LaunchCom
     }
     return std::nullopt;
 }
-
-#endif
 
 }  // namespace forms
