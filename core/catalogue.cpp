@@ -1,6 +1,7 @@
 #include "catalogue.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace playdeck {
 
@@ -61,6 +62,31 @@ std::span<const GamePart> partsOf(std::string_view dialog)
     auto first = std::find_if(kParts.begin(), kParts.end(), same);
     auto last = std::find_if_not(first, kParts.end(), same);
     return {first, last};
+}
+
+std::string_view dataFileOf(std::string_view tail)
+{
+    const std::size_t cut = tail.find_last_of("\\/ ");
+    return cut == std::string_view::npos ? tail : tail.substr(cut + 1);
+}
+
+std::optional<DataFileGame> gameOfDataFile(std::string_view fileName)
+{
+    auto same = [fileName](std::string_view tail) {
+        const std::string_view name = dataFileOf(tail);
+        return name.size() == fileName.size() &&
+               std::equal(name.begin(), name.end(), fileName.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+               });
+    };
+    for (const Entry& e : kEntries) {
+        if (e.dialog.empty() && same(e.tail))
+            return DataFileGame{e.title, {}};
+        for (const GamePart& p : partsOf(e.dialog))
+            if (same(p.tail))
+                return DataFileGame{e.title, p.caption};
+    }
+    return std::nullopt;
 }
 
 std::string_view singlePartTail()

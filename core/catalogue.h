@@ -43,4 +43,15 @@ std::span<const GamePart> partsOf(std::string_view dialog);
 // The launch tail of the one title that starts without a dialog.
 std::string_view singlePartTail();
 
+// The game a data file belongs to, by the file's name (e.g. "palu2.dat",
+// letter case ignored): its title and, for a game in parts, the part's
+// caption (empty for the single-part title). Null for any other name.
+struct DataFileGame {
+    std::string_view title;
+    std::string_view part;
+};
+std::optional<DataFileGame> gameOfDataFile(std::string_view fileName);
+// The data file name a launch tail passes ("data\\palu2.dat" -> "palu2.dat").
+std::string_view dataFileOf(std::string_view tail);
+
 }  // namespace playdeck

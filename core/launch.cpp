@@ -34,11 +34,8 @@ bool sameIgnoringAsciiCase(std::string_view a, std::string_view b)
            std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// Follows `relative` ('/'-separated) below `base`, taking each component as
-// written when it exists and otherwise the one directory entry that matches it
-// without regard to case (the first in name order if several do). Components
-// with no match at all are kept as written, so the result still names the path
-// that was asked for.
+}  // namespace
+
 std::string resolveIgnoringCase(std::string_view base, std::string_view relative)
 {
     std::string result(base);
@@ -70,8 +67,6 @@ std::string resolveIgnoringCase(std::string_view base, std::string_view relative
     }
     return result;
 }
-
-}  // namespace
 
 LaunchCommand buildCommand(std::string_view appDir, std::string_view tail)
 {

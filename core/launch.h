@@ -29,6 +29,13 @@ struct LaunchCommand {
 // written is matched without regard to letter case ("Data" finds "data").
 LaunchCommand buildCommand(std::string_view appDir, std::string_view tail);
 
+// Follows `relative` ('/'-separated) below `base`, taking each component as
+// written when it exists and otherwise the one directory entry that matches it
+// without regard to case (the first in name order if several do). Components
+// with no match at all are kept as written, so the result still names the path
+// that was asked for.
+std::string resolveIgnoringCase(std::string_view base, std::string_view relative);
+
 class ProcessStarter {
 public:
     virtual ~ProcessStarter() = default;

@@ -27,10 +27,11 @@ void StandinWindowTest::reportsMissingFileAndClosesOnEscapeOnly()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
     QCOMPARE(w.windowTitle(), QStringLiteral("PLAYDECK stand-in emulator"));
-    QVERIFY(lineText(w, "asked").contains(QStringLiteral("data/no-such-game-here.dat")));
+    QCOMPARE(lineText(w, "asked"), QStringLiteral("You asked to play no-such-game-here.dat."));
     QVERIFY(lineText(w, "path").contains(QDir::currentPath()));
+    QVERIFY(lineText(w, "advice").contains(QStringLiteral("no-such-game-here.dat")));
     QVERIFY2(lineText(w, "problem").contains(QStringLiteral("missing")), qPrintable(lineText(w, "problem")));
-    QCOMPARE(lineText(w, "hint"), QStringLiteral("Press Escape or click to close"));
+    QCOMPARE(lineText(w, "hint"), QStringLiteral("Press Escape or click to close this window."));
 
     QTest::keyClick(&w, Qt::Key_Return);
     QVERIFY(w.isVisible());

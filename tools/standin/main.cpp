@@ -4,6 +4,7 @@
 #include "standin_window.h"
 
 #include <QApplication>
+#include <QDir>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -14,17 +15,16 @@
 namespace {
 
 // Replaces this process with the emulator; returns only on failure, with the reason.
-QString handOff(const standin::Situation &s, const char *rawArgument)
+QString handOff(const standin::Situation &s)
 {
 #ifdef Q_OS_UNIX
     const QByteArray program = s.emulator.toLocal8Bit();
-    char *const argv[] = {const_cast<char *>(program.constData()),
-                          const_cast<char *>(rawArgument), nullptr};
-    execvp(argv[0], argv);
+    const QByteArray game = s.file.path.toLocal8Bit();
+    char *const argv[] = {const_cast<char *>(program.constData()), const_cast<char *>(game.constData()), nullptr};
+    execv(argv[0], argv);
     return QString::fromLocal8Bit(std::strerror(errno));
 #else
     Q_UNUSED(s);
-    Q_UNUSED(rawArgument);
     return QStringLiteral("handing off is not supported on this system");
 #endif
 }
@@ -37,7 +37,7 @@ int main(int argc, char *argv[])
     if (argc > 1) {
         const standin::Situation early = standin::probe(QString::fromLocal8Bit(argv[1]));
         if (standin::readyToHandOff(early))
-            handOffError = handOff(early, argv[1]);
+            handOffError = handOff(early);
     }
 
     QApplication app(argc, argv);
@@ -46,7 +46,11 @@ int main(int argc, char *argv[])
     if (args.size() > 1)
         argument = args.at(1);
 
-    standin::Window window(standin::describe(standin::probe(argument), handOffError));
+    const standin::Situation situation = standin::probe(argument);
+    // The folder the player is told to put the game in is there to open.
+    if (situation.argument && situation.file.kind == standin::FileKind::Missing)
+        QDir().mkpath(situation.playerFolder);
+    standin::Window window(standin::describe(situation, handOffError));
     window.showMaximized();
     return app.exec();
 }

@@ -51,6 +51,7 @@ Window::Window(const Screen &screen, QWidget *parent)
     addLine("path", screen.path, unit, QColor(0xaa, 0xb3, 0xc2));
     layout->addSpacing(unit);
     addLine("problem", screen.problem, unit * 3 / 2, QColor(0xff, 0xb3, 0x47));
+    addLine("advice", screen.advice, unit, QColor(0xf2, 0xf4, 0xf8));
     layout->addStretch(4);
     addLine("hint", screen.hint, unit, QColor(0x6f, 0x7a, 0x8c));
     fitLines();
