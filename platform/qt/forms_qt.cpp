@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QPointer>
@@ -79,6 +80,19 @@ int shiftState(Qt::KeyboardModifiers mods)
 {
     return (mods & Qt::ShiftModifier ? kShiftMask : 0) | (mods & Qt::ControlModifier ? kCtrlMask : 0) |
            (mods & Qt::AltModifier ? kAltMask : 0);
+}
+
+// The focus mark: a dotted frame of black and white, seen on every background.
+void drawFocusMark(QPainter& p, const QRect& r)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawRect(r);
+    p.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    p.drawRect(r);
+    p.restore();
 }
 
 // A label: fixed in size, its text broken at blanks to fit the width and cut
@@ -158,6 +172,24 @@ protected:
         p.setRenderHint(QPainter::SmoothPixmapTransform, false);
         p.drawImage(rect(), image_);
     }
+    // The window draws the focus mark just outside the picture, which stays whole.
+    void focusInEvent(QFocusEvent*) override { updateMark(); }
+    void focusOutEvent(QFocusEvent*) override { updateMark(); }
+    void moveEvent(QMoveEvent* e) override
+    {
+        if (parentWidget() && hasFocus())
+            parentWidget()->update(QRect(e->oldPos(), size()).adjusted(-2, -2, 2, 2));
+        updateMark();
+    }
+
+private:
+    void updateMark()
+    {
+        if (parentWidget())
+            parentWidget()->update(geometry().adjusted(-2, -2, 2, 2));
+    }
+
+public:
 
 private:
     QImage image_;
@@ -200,6 +232,14 @@ protected:
             return;
         }
         QPushButton::keyPressEvent(e);
+    }
+    void paintEvent(QPaintEvent* e) override
+    {
+        QPushButton::paintEvent(e);
+        if (hasFocus()) {
+            QPainter p(this);
+            drawFocusMark(p, rect().adjusted(4, 4, -5, -5));
+        }
     }
     bool event(QEvent* e) override
     {
@@ -245,6 +285,14 @@ public:
     }
 
 protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QWidget* focused = focusWidget();
+        if (focused && focused->hasFocus() && dynamic_cast<PictureControl*>(focused)) {
+            QPainter p(this);
+            drawFocusMark(p, focused->geometry().adjusted(-1, -1, 0, 0));
+        }
+    }
     void closeEvent(QCloseEvent* e) override
     {
         e->accept();

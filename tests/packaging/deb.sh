@@ -44,7 +44,7 @@ check "usr/games/playdeck is not the link ../lib/playdeck/playdeck" \
 check "no usr/bin: Debian keeps games in usr/games" test ! -e "$usr/bin"
 check "the menu entry does not start /usr/games/playdeck" \
   grep -qx Exec=/usr/games/playdeck "$usr/share/applications/io.github.playdeck.Playdeck.desktop"
-for binary in "$usr/lib/playdeck/playdeck" "$usr/lib/playdeck/data/Runcart.exe"; do
+for binary in "$usr/lib/playdeck/playdeck" "$usr/lib/playdeck/standin-emulator"; do
   check "$binary is missing or not executable" test -f "$binary" -a -x "$binary"
   check "$binary carries debug information" bash -c "! readelf -S '$binary' | grep -q debug_info"
 done
@@ -54,6 +54,24 @@ for file in share/applications/io.github.playdeck.Playdeck.desktop \
             share/doc/playdeck/copyright share/doc/playdeck/changelog.gz share/man/man6/playdeck.6.gz; do
   check "no usr/$file" test -f "$usr/$file"
 done
+
+# Installed into a throw-away root: data/Runcart.exe is the stand-in by way of
+# update-alternatives; an emulator the admin registers stays chosen across a
+# reinstall, and removing the package leaves only the admin's choice.
+root="$tmp/installed"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/etc/alternatives"
+touch "$root/var/lib/dpkg/status"
+dpkgroot() { dpkg --root="$root" --force-script-chrootless --force-depends --log=/dev/null "$@" > "$tmp/dpkg.log" 2>&1 ||
+               { cat "$tmp/dpkg.log"; fail=1; }; }
+started() { readlink "$root/$(readlink "$root/usr/lib/playdeck/data/Runcart.exe")"; }
+dpkgroot -i "$deb"
+check "data/Runcart.exe is $(started), not the stand-in" test "$(started)" = /usr/lib/playdeck/standin-emulator
+mkdir -p "$root/usr/games" && printf '#!/bin/sh\n' > "$root/usr/games/fake-nes" && chmod +x "$root/usr/games/fake-nes"
+DPKG_ROOT=$root update-alternatives --quiet --install /usr/lib/playdeck/data/Runcart.exe playdeck-emulator /usr/games/fake-nes 50
+dpkgroot -i "$deb"
+check "after a reinstall data/Runcart.exe is $(started), not the admin's emulator" test "$(started)" = /usr/games/fake-nes
+dpkgroot --remove playdeck
+check "the stand-in is still a choice after removal" bash -c "! grep -rq standin-emulator '$root/var/lib/dpkg/alternatives'"
 
 if command -v lintian >/dev/null; then
   lintian "$deb" > "$tmp/lintian.log" 2>/dev/null || true

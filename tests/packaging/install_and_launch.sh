@@ -48,7 +48,7 @@ metainfo="$prefix/share/metainfo/$id.metainfo.xml"
 check "no $desktop" test -f "$desktop"
 check "no $metainfo" test -f "$metainfo"
 check "the desktop file's icon is not $id" grep -qx "Icon=$id" "$desktop"
-check "the desktop file does not start playdeck" grep -qx "Exec=playdeck" "$desktop"
+check "the desktop file does not start $prefix/bin/playdeck" grep -qxF "Exec=\"$prefix/bin/playdeck\"" "$desktop"
 check "the metainfo id is not $id" grep -qF "<id>$id</id>" "$metainfo"
 check "the metainfo does not launch $id.desktop" grep -qF "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo"
 for size in 32 64 128 256; do
