@@ -83,13 +83,14 @@ TEST_CASE("the emulator starts in the application folder with exactly its one ar
     CHECK(r.message.empty());
 
     const std::vector<std::string> lines = waitForRecord(app.path / L"record");
-    REQUIRE_MESSAGE(lines.size() == 5, "waited 10 s for the recorder's record in " << app.utf8());
+    REQUIRE_MESSAGE(lines.size() == 6, "waited 10 s for the recorder's record in " << app.utf8());
     const std::string program = app.utf8() + "\\data\\Runcart.exe";
     CHECK(lines[0] == "cmdline=\"" + program + "\" data\\mado3.dat");
-    CHECK(lines[1] == "argc=2");
-    CHECK(lines[2] == program);
-    CHECK(lines[3] == "data\\mado3.dat");
-    CHECK(lines[4] == app.utf8());
+    CHECK(lines[1] == "show=3");  // maximized
+    CHECK(lines[2] == "argc=2");
+    CHECK(lines[3] == program);
+    CHECK(lines[4] == "data\\mado3.dat");
+    CHECK(lines[5] == app.utf8());
 }
 
 TEST_CASE("a missing emulator is reported with its path and the system's reason")

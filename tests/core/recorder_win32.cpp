@@ -3,6 +3,7 @@
 // name first and then renamed into place, so a reader never sees half of it.
 // It is UTF-8 text, one item a line ending in LF:
 //   cmdline=<the command line, as GetCommandLineW gives it>
+//   show=<the window state asked for in STARTUPINFO (3 maximized), or none>
 //   argc=<n>
 //   <argv[0]> ... <argv[n-1]>, one a line, as CommandLineToArgvW splits it
 //   <the working directory, as GetCurrentDirectoryW gives it>
@@ -35,6 +36,11 @@ int wmain()
 
     const wchar_t* commandLine = GetCommandLineW();
     std::string record = "cmdline=" + utf8(commandLine) + "\n";
+    STARTUPINFOW startup{};
+    GetStartupInfoW(&startup);
+    record += "show=";
+    record += (startup.dwFlags & STARTF_USESHOWWINDOW) ? std::to_string(startup.wShowWindow) : "none";
+    record += "\n";
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(commandLine, &argc);
     record += "argc=" + std::to_string(argc) + "\n";
