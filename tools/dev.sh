@@ -23,6 +23,8 @@ packages=(
   zenity libx11-dev
   desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file
   g++-mingw-w64-x86-64-posix wine64 openbox doctest-dev
+  # Wine's X11 driver loads these at run time; libwine only recommends them.
+  libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3
 )
 
 install_missing() {
@@ -70,16 +72,6 @@ trap stop_started EXIT
 # of our own with a window manager (without one every program's exit waits
 # about two seconds for its windows).
 wine_setup() {
-  export WINEPREFIX="$build_win/wineprefix" WINEDEBUG=-all
-  wine_prefix=$WINEPREFIX
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "dev.sh: making the Wine prefix $WINEPREFIX"
-    timeout 300 /usr/lib/wine/wine64 wineboot -i
-    /usr/lib/wine/wineserver -w
-  fi
-  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-  cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-
   # -displayfd: the server picks a free display and tells us which, so the
   # display we use is certainly the one we started.
   local fdfile number=""
@@ -101,6 +93,16 @@ wine_setup() {
   export DISPLAY=":$number"
   openbox --sm-disable >/dev/null 2>&1 &
   started_pids+=($!)
+
+  export WINEPREFIX="$build_win/wineprefix" WINEDEBUG=-all
+  wine_prefix=$WINEPREFIX
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "dev.sh: making the Wine prefix $WINEPREFIX"
+    timeout 300 /usr/lib/wine/wine64 wineboot -i
+    /usr/lib/wine/wineserver -w
+  fi
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 
 # Without a display, show the menu on a virtual one, save a screenshot and stop.
