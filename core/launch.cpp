@@ -101,4 +101,24 @@ LaunchResult launch(std::string_view tail, std::string_view appDir, ProcessStart
     return {true, {}};
 }
 
+std::string quoteWindowsArgument(std::string_view argument)
+{
+    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string_view::npos)
+        return std::string(argument);
+    std::string out = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, '\\');
+    out += '"';
+    return out;
+}
+
 }  // namespace playdeck

@@ -51,4 +51,11 @@ struct LaunchResult {
 
 LaunchResult launch(std::string_view tail, std::string_view appDir, ProcessStarter& starter);
 
+// One argument of a Windows command line, quoted so that the C runtime of the
+// started program (and CommandLineToArgvW) reads it back unchanged: as it is
+// when non-empty and free of blanks, tabs, line feeds, vertical tabs and
+// quotes; otherwise in quotes, with every quote escaped and the backslashes
+// before a quote or the closing quote doubled. UTF-8 in, UTF-8 out.
+std::string quoteWindowsArgument(std::string_view argument);
+
 }  // namespace playdeck

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # PLAYDECK developer entry point for Debian 12:
 #   tools/dev.sh run    install what is missing, build, start the menu
-#   tools/dev.sh test   install what is missing, build, run the whole test suite
-# Build folder: ./build (override with PLAYDECK_BUILD).
+#   tools/dev.sh test   install what is missing, build, run the whole test suite:
+#                       the Linux one, then the Windows one under Wine
+#   tools/dev.sh windows  install what is missing, cross-build for Windows with
+#                       MinGW-w64, write build-win/playdeck-1.00-win64.zip
+# Build folders: ./build and ./build-win (override with PLAYDECK_BUILD and
+# PLAYDECK_BUILD_WIN).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${PLAYDECK_BUILD:-$root/build}
+build_win=${PLAYDECK_BUILD_WIN:-$root/build-win}
 jobs=$(nproc 2>/dev/null || echo 2)
 
 # Everything the build, the tests and the headless run need, from Debian's archive.
@@ -17,6 +22,9 @@ packages=(
   xvfb xauth xdotool imagemagick
   zenity libx11-dev
   desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file
+  g++-mingw-w64-x86-64-posix wine64 openbox doctest-dev
+  # Wine's X11 driver loads these at run time; libwine only recommends them.
+  libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3
 )
 
 install_missing() {
@@ -40,14 +48,70 @@ build_all() {
   cmake --build "$build" --parallel "$jobs"
 }
 
+build_windows() {
+  cmake -S "$root" -B "$build_win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
+  cmake --build "$build_win" --parallel "$jobs"
+}
+
+# Processes started here, stopped on exit whatever happens.
+started_pids=()
+wine_prefix=""
+stop_started() {
+  local pid
+  for pid in "${started_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${started_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  if [ -n "$wine_prefix" ]; then
+    WINEPREFIX=$wine_prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+  fi
+}
+trap stop_started EXIT
+
+# Wine for the Windows tests: a prefix of the build's own (made once, with
+# Wine's fonts, or the dialog font is silently replaced), on a virtual display
+# of our own with a window manager (without one every program's exit waits
+# about two seconds for its windows).
+wine_setup() {
+  # -displayfd: the server picks a free display and tells us which, so the
+  # display we use is certainly the one we started.
+  local fdfile number=""
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  started_pids+=($!)
+  local xvfb=$!
+  for _ in $(seq 100); do
+    number=$(head -n1 "$fdfile" 2>/dev/null || true)
+    [ -n "$number" ] && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$fdfile"
+  if [ -z "$number" ] || ! kill -0 "$xvfb" 2>/dev/null; then
+    echo "dev.sh: Xvfb did not report its display within 10 s" >&2
+    exit 1
+  fi
+  export DISPLAY=":$number"
+  openbox --sm-disable >/dev/null 2>&1 &
+  started_pids+=($!)
+
+  export WINEPREFIX="$build_win/wineprefix" WINEDEBUG=-all
+  wine_prefix=$WINEPREFIX
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "dev.sh: making the Wine prefix $WINEPREFIX"
+    timeout 300 /usr/lib/wine/wine64 wineboot -i
+    /usr/lib/wine/wineserver -w
+  fi
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+}
+
 # Without a display, show the menu on a virtual one, save a screenshot and stop.
 run_headless() {
   local shots="$build/screenshots" display=:97
   mkdir -p "$shots"
   while [ -e "/tmp/.X11-unix/X${display#:}" ]; do display=":$(( ${display#:} + 1 ))"; done
   Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+  started_pids+=($!)
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
   DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/playdeck" &
   local app=$!
@@ -72,11 +136,22 @@ case "${1:-}" in
   test)
     install_missing
     build_all
-    cd "$build"
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$jobs" --timeout 600
+    status=0
+    (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$jobs" --timeout 600) || status=$?
+    echo "dev.sh: the Windows suite under Wine"
+    build_windows
+    wine_setup
+    (cd "$build_win" && ctest --output-on-failure --timeout 120) || status=$?
+    exit "$status"
+    ;;
+  windows)
+    install_missing
+    build_windows
+    (cd "$build_win" && cpack -G ZIP)
+    echo "dev.sh: wrote $build_win/playdeck-1.00-win64.zip"
     ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|windows" >&2
     exit 2
     ;;
 esac

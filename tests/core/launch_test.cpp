@@ -1,178 +1,118 @@
-// The launch command and its start by the system: exact program and argument,
-// working directory, letter-case lookup, failures, and no leftovers.
+// The launch command: formed from the application directory and the tail with
+// nothing re-parsed, the program found whatever the tail's letter case, the
+// reason of a failed start, and the Windows quoting of an argument.
 #include "launch.h"
-#include "process.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include "doctest.h"
+
+#include <filesystem>
+#include <fstream>
 
 #ifndef _WIN32
-#include "processes.h"
+#include <unistd.h>
+#endif
+
+#ifdef _WIN32
+#include "win32/utf16.h"
+#include <windows.h>
+#include <shellapi.h>
 #endif
 
 using namespace playdeck;
 
 namespace {
 
-// A temporary application directory whose path has a blank, quotes, shell
-// syntax and a non-ASCII letter: nothing of it may be interpreted.
-class AppDir {
-public:
-    AppDir() : dir_(QDir::tempPath() + QString::fromUtf8("/play deck 'q' \"$(touch x)\"; & é-XXXXXX")) {}
-    bool valid() const { return dir_.isValid(); }
-    QString path() const { return dir_.path(); }
-    std::string utf8() const { return dir_.path().toStdString(); }
-    QString file(const QString& rel) const { return dir_.path() + "/" + rel; }
-
-    void putRecorder(const QString& rel) const
+struct FailingStarter : ProcessStarter {
+    LaunchCommand seen;
+    std::optional<std::string> start(const LaunchCommand& command) override
     {
-        QDir(dir_.path()).mkpath(QFileInfo(file(rel)).path());
-        QFile::remove(file(rel));
-        QVERIFY(QFile::copy(QStringLiteral(RECORDER_PATH), file(rel)));
-        QFile(file(rel)).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteOwner);
+        seen = command;
+        return "no such emulator";
     }
-
-private:
-    QTemporaryDir dir_;
 };
-
-// Waits for the recorder's records (one file per start) and returns them.
-QList<QStringList> waitForRecords(const QString& base, int count)
-{
-    QList<QStringList> records;
-    QDir dir(QFileInfo(base).path());
-    const QString prefix = QFileInfo(base).fileName() + ".";
-    for (int i = 0; i < 1000; ++i) {
-        const QStringList names = dir.entryList({prefix + "*"}, QDir::Files);
-        QStringList done;
-        for (const QString& n : names)
-            if (!n.contains(".part"))
-                done << n;
-        if (done.size() >= count) {
-            for (const QString& n : done) {
-                QFile f(dir.filePath(n));
-                f.open(QIODevice::ReadOnly);
-                records << QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
-            }
-            return records;
-        }
-        QTest::qWait(10);
-    }
-    return records;
-}
 
 }  // namespace
 
-class LaunchTest : public QObject {
-    Q_OBJECT
-private slots:
-    void commandKeepsTheDirectoryAndTailAsTheyAre()
-    {
-        const std::string dir = "/nowhere/My Games/$HOME;x";
-        const LaunchCommand c = buildCommand(dir, "\\data\\Runcart.exe data\\mado3.dat");
-        QCOMPARE(QString::fromStdString(c.commandLine),
-                 QString("/nowhere/My Games/$HOME;x\\data\\Runcart.exe data\\mado3.dat"));
-        QCOMPARE(QString::fromStdString(c.program), QString("/nowhere/My Games/$HOME;x/data/Runcart.exe"));
-        QCOMPARE(c.arguments, std::vector<std::string>{"data/mado3.dat"});
-        QCOMPARE(QString::fromStdString(c.workingDirectory), QString::fromStdString(dir));
-        QCOMPARE(c.windowState, 3);
-        // Missing components keep the letter case the tail wrote.
-        QCOMPARE(QString::fromStdString(buildCommand(dir, "\\Data\\Runcart.exe data\\kora1.dat").program),
-                 QString("/nowhere/My Games/$HOME;x/Data/Runcart.exe"));
-    }
-
-    void tailsFindTheEmulatorWhateverTheirLetterCase()
-    {
-        AppDir app;
-        QVERIFY(app.valid());
-        app.putRecorder("data/Runcart.exe");
-        const std::string expected = app.utf8() + "/data/Runcart.exe";
-        for (const char* tail : {"\\Data\\Runcart.exe data\\kora1.dat", "\\data\\runcart.exe data\\palu1.dat",
-                                 "\\DATA\\RUNCART.EXE data\\x.dat", "\\data\\Runcart.exe data\\bexo.dat"}) {
-            const LaunchCommand c = buildCommand(app.utf8(), tail);
-            QCOMPARE(QString::fromStdString(c.program), QString::fromStdString(expected));
-            QVERIFY(QString::fromStdString(c.arguments.at(0)).startsWith("data/"));
-        }
-        // An exact match wins over a case-insensitive one.
-        app.putRecorder("Data/Runcart.exe");
-        QCOMPARE(QString::fromStdString(buildCommand(app.utf8(), "\\Data\\Runcart.exe a").program),
-                 app.file("Data/Runcart.exe"));
-        QCOMPARE(QString::fromStdString(buildCommand(app.utf8(), "\\data\\Runcart.exe a").program),
-                 app.file("data/Runcart.exe"));
-    }
+TEST_CASE("the command is the directory and the tail, taken as they are")
+{
+    const std::string dir = "/nowhere/My Games/$HOME;x \"q\" 100% & ^ é";
+    const LaunchCommand c = buildCommand(dir, "\\data\\Runcart.exe data\\mado3.dat");
+    CHECK(c.commandLine == dir + "\\data\\Runcart.exe data\\mado3.dat");
+    CHECK(c.workingDirectory == dir);
+    CHECK(c.windowState == 3);
+#ifdef _WIN32
+    CHECK(c.program == dir + "\\data\\Runcart.exe");
+    CHECK(c.arguments == std::vector<std::string>{"data\\mado3.dat"});
+#else
+    CHECK(c.program == dir + "/data/Runcart.exe");
+    CHECK(c.arguments == std::vector<std::string>{"data/mado3.dat"});
+    // Missing components keep the letter case the tail wrote.
+    CHECK(buildCommand(dir, "\\Data\\Runcart.exe data\\kora1.dat").program == dir + "/Data/Runcart.exe");
+#endif
+}
 
 #ifndef _WIN32
-    void startsExactlyTheProgramInTheApplicationDirectory()
-    {
-        AppDir app;
-        QVERIFY(app.valid());
-        app.putRecorder("data/Runcart.exe");
-        const QString record = app.file("record");
-        qputenv("PLAYDECK_RECORD", record.toUtf8());
-        QDir::setCurrent(QDir::homePath());  // started from elsewhere, as by a desktop launcher
-
-        forms::SystemProcessStarter starter;
-        const LaunchResult r = launch("\\data\\runcart.exe data\\palu2.dat", app.utf8(), starter);
-        QVERIFY2(r.started, r.message.c_str());
-        QVERIFY(r.message.empty());
-        const auto records = waitForRecords(record, 1);
-        QCOMPARE(records.size(), 1);
-        QCOMPARE(records[0], QStringList({"argc=2", app.file("data/Runcart.exe"), "data/palu2.dat", app.path()}));
-        QVERIFY(!QFile::exists(app.file("x")));  // nothing ran the $(...) in the path
+TEST_CASE("the emulator is found whatever the tail's letter case, an exact match first")
+{
+    namespace fs = std::filesystem;
+    const fs::path app = fs::temp_directory_path() / ("playdeck case " + std::to_string(::getpid()));
+    fs::remove_all(app);
+    fs::create_directories(app / "data");
+    std::ofstream(app / "data" / "Runcart.exe") << "x";
+    const std::string dir = app.string();
+    for (const char* tail : {"\\Data\\Runcart.exe data\\kora1.dat", "\\data\\runcart.exe data\\palu1.dat",
+                             "\\DATA\\RUNCART.EXE data\\x.dat"}) {
+        CAPTURE(tail);
+        CHECK(buildCommand(dir, tail).program == dir + "/data/Runcart.exe");
     }
-
-    void failedStartsSayWhichProgramAndWhy()
-    {
-        AppDir app;
-        QVERIFY(app.valid());
-        forms::SystemProcessStarter starter;
-        const std::string tail = "\\data\\Runcart.exe data\\mado3.dat";
-        const QString program = app.file("data/Runcart.exe");
-
-        LaunchResult r = launch(tail, app.utf8(), starter);  // missing
-        QVERIFY(!r.started);
-        QVERIFY2(QString::fromStdString(r.message).contains(program), r.message.c_str());
-        QVERIFY2(QString::fromStdString(r.message).contains("No such file"), r.message.c_str());
-
-        QDir(app.path()).mkpath("data/Runcart.exe");  // a directory of that name
-        r = launch(tail, app.utf8(), starter);
-        QVERIFY(!r.started);
-        QVERIFY2(QString::fromStdString(r.message).contains("Permission denied"), r.message.c_str());
-
-        QVERIFY(QDir(app.file("data")).rmdir("Runcart.exe"));
-        QFile plain(program);
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.write("not a program\n");
-        plain.close();
-        plain.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        r = launch(tail, app.utf8(), starter);
-        QVERIFY(!r.started);
-        QVERIFY2(QString::fromStdString(r.message).contains(program), r.message.c_str());
-        QVERIFY2(QString::fromStdString(r.message).contains("Permission denied"), r.message.c_str());
-    }
-
-    void manyLaunchesLeaveNoChildrenAndNoDescriptors()
-    {
-        AppDir app;
-        QVERIFY(app.valid());
-        app.putRecorder("data/Runcart.exe");
-        const QString record = app.file("many");
-        qputenv("PLAYDECK_RECORD", record.toUtf8());
-        forms::SystemProcessStarter starter;
-        const int fdsBefore = processes::openDescriptors();
-        const int count = 100;
-        for (int i = 0; i < count; ++i)
-            QVERIFY(launch("\\data\\Runcart.exe data\\lori1.dat", app.utf8(), starter).started);
-        // Every start is its own process, running at the same time as the others.
-        QCOMPARE(waitForRecords(record, count).size(), count);
-        QCOMPARE(processes::openDescriptors(), fdsBefore);
-        // Every emulator that ended was reaped: no child is left, nor a zombie.
-        QVERIFY(processes::noChildrenLeft());
-    }
+    fs::create_directories(app / "Data");
+    std::ofstream(app / "Data" / "Runcart.exe") << "x";
+    CHECK(buildCommand(dir, "\\Data\\Runcart.exe a").program == dir + "/Data/Runcart.exe");
+    CHECK(buildCommand(dir, "\\data\\Runcart.exe a").program == dir + "/data/Runcart.exe");
+    fs::remove_all(app);
+}
 #endif
-};
 
-QTEST_GUILESS_MAIN(LaunchTest)
-#include "launch_test.moc"
+TEST_CASE("a failed start names the program and gives the reason")
+{
+    FailingStarter starter;
+    const LaunchResult r = launch("\\data\\Runcart.exe data\\bexo.dat", "/games", starter);
+    CHECK_FALSE(r.started);
+    CHECK(r.message == "Cannot start the emulator \"" + starter.seen.program + "\": no such emulator");
+}
+
+TEST_CASE("Windows arguments are quoted the way the C runtime reads them back")
+{
+    struct Row { const char* argument; const char* quoted; };
+    const Row rows[] = {
+        {"data\\mado3.dat", "data\\mado3.dat"},
+        {"", "\"\""},
+        {"a b", "\"a b\""},
+        {"tab\there", "\"tab\there\""},
+        {"line\nfeed\vtab", "\"line\nfeed\vtab\""},
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},
+        {"\"", "\"\\\"\""},
+        {"C:\\My Games\\", "\"C:\\My Games\\\\\""},
+        {"C:\\trail\\\\", "C:\\trail\\\\"},
+        {"a\\\\\"b", "\"a\\\\\\\\\\\"b\""},
+        {"\\\\server\\share\\My Games\\x.dat", "\"\\\\server\\share\\My Games\\x.dat\""},
+        {"\\\\server\\share\\", "\\\\server\\share\\"},
+        {"jeu é 日本", "\"jeu é 日本\""},
+        {"'&^%$(x);", "'&^%$(x);"},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.argument);
+        CHECK(quoteWindowsArgument(row.argument) == row.quoted);
+#ifdef _WIN32
+        // Read back by the system's own splitter, after a program name.
+        const std::wstring line = L"prog.exe " + forms::win32::utf16(row.quoted) + L" next";
+        int count = 0;
+        wchar_t** argv = CommandLineToArgvW(line.c_str(), &count);
+        REQUIRE(argv);
+        REQUIRE(count == 3);
+        CHECK(forms::win32::utf8(argv[1]) == row.argument);
+        CHECK(forms::win32::utf8(argv[2]) == "next");
+        LocalFree(argv);
+#endif
+    }
+}
