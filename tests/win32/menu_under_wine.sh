@@ -90,12 +90,16 @@ waitFor PLAYDECK; main=$id
 expectPlaced "$main" "312x374 at 156,63" "main menu"
 shot "$main" main_menu
 
-# The cursor wraps both ways: Up from the first title reaches the last.
+# The cursor wraps both ways: Up from the first title reaches the last. Alt
+# or F10 alone enters no menu mode, and Enter belongs to the menu even while
+# a button (Exit, next after the cursor in tab order) has the focus.
+key alt
 key Up Return
 waitFor "Duck Tales"
 key Escape
 waitGone "Duck Tales"
-key Down
+key F10
+key Down Tab
 
 expected=()
 n=0
