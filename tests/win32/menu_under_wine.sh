@@ -14,11 +14,6 @@ for tool in "$wine" Xvfb openbox xdotool xwininfo xprop import; do
 done
 
 export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=C.UTF-8
-if [ ! -d "$prefix/drive_c/windows/Fonts" ]; then
-  timeout 120 "$wine" wineboot -i >/dev/null 2>&1 || { echo "FAIL: wineboot"; exit 1; }
-fi
-# Without Wine's own fonts in the prefix the dialog font is silently replaced.
-cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
 
 tmp=$(mktemp -d)
 app="$tmp/my games 'n' & ^up %PATH% é \$(x)"
@@ -49,6 +44,12 @@ openbox >/dev/null 2>&1 &
 wm=$!
 for _ in $(seq 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "FAIL: openbox not up after 10 s"; exit 1; }
+# The prefix is made once, on our own display.
+if [ ! -d "$prefix/drive_c/windows/Fonts" ]; then
+  timeout 120 "$wine" wineboot -i >/dev/null 2>&1 || { echo "FAIL: wineboot"; exit 1; }
+fi
+# Without Wine's own fonts in the prefix the dialog font is silently replaced.
+cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
 
 fail() { echo "FAIL: $*"; import -window root "$shots/wine_failure.png"; exit 1; }
 windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
@@ -136,11 +137,14 @@ sleep 0.5
 [ "$(records)" = 12 ] || fail "$(records) emulator starts for 12 parts"
 echo "ok: 12 parts, one start each"
 
-# Every record: one argument, the data file, in the application folder.
+# Every record (key=value lines, then the arguments, then the working
+# folder): one argument, the data file, maximized, in the application folder.
 for f in "$tmp"/record.[0-9]*; do
   mapfile -t r < "$f"
-  [ "${r[1]}" = "argc=2" ] && [ "${r[4]}" = "$(winpath "$app")" ] || fail "$f: ${r[*]}"
-  got+=("${r[3]}")
+  a=$(grep -n '^argc=' "$f" | cut -d: -f1)
+  [ "${r[a-1]}" = "argc=2" ] && [ "${r[-1]}" = "$(winpath "$app")" ] || fail "$f: ${r[*]}"
+  grep -q '^show=' "$f" && { grep -qx 'show=3' "$f" || fail "$f: not started maximized"; }
+  got+=("${r[a+1]}")
 done
 want=$(printf 'data\\%s.dat\n' "${expected[@]}" | sort)
 [ "$(printf '%s\n' "${got[@]}" | sort)" = "$want" ] || fail "started ${got[*]}"
