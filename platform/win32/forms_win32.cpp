@@ -42,6 +42,16 @@ COLORREF toColour(Colour c)
     return (c & kSystemColour) ? GetSysColor(int(c - kSystemColour)) : COLORREF(c & 0xFFFFFF);
 }
 
+// Solid brushes live for the run, one per colour.
+HBRUSH brushFor(Colour c)
+{
+    static std::map<Colour, HBRUSH> brushes;
+    HBRUSH& b = brushes[c];
+    if (!b)
+        b = CreateSolidBrush(toColour(c));
+    return b;
+}
+
 RECT pixelRect(const Rect& r)
 {
     const int x = pixels(r.left), y = pixels(r.top);
@@ -51,7 +61,7 @@ RECT pixelRect(const Rect& r)
 // --- Fonts -----------------------------------------------------------------
 
 // A font by face name, or null when the system would put another face in its
-// place.
+// place. Without a name: whatever face the system finds best for the rest.
 HFONT exactFont(const wchar_t* family, double points, int weight, bool italic, int charset)
 {
     LOGFONTW lf{};
@@ -67,23 +77,23 @@ HFONT exactFont(const wchar_t* family, double points, int weight, bool italic, i
     GetTextFaceW(dc, LF_FACESIZE, face);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    if (lstrcmpiW(face, family) == 0)
+    if (!*family || lstrcmpiW(face, family) == 0)
         return font;
     DeleteObject(font);
     return nullptr;
 }
 
 // The wanted face; failing that, with the default character set; then the
-// classic dialog face's successors; then the system's dialog font.
+// classic dialog face's successors; then the system's choice, at the wanted
+// size and weight all the same.
 HFONT makeFont(const std::wstring& family, double points, int weight, bool italic, int charset)
 {
-    for (HFONT f : {exactFont(family.c_str(), points, weight, italic, charset),
-                    exactFont(family.c_str(), points, weight, italic, DEFAULT_CHARSET),
-                    exactFont(L"Microsoft Sans Serif", points, weight, italic, DEFAULT_CHARSET),
-                    exactFont(L"Tahoma", points, weight, italic, DEFAULT_CHARSET)})
-        if (f)
-            return f;
-    return HFONT(GetStockObject(DEFAULT_GUI_FONT));
+    const auto tryFace = [&](const wchar_t* face, int set) { return exactFont(face, points, weight, italic, set); };
+    HFONT f = tryFace(family.c_str(), charset);
+    for (const wchar_t* face : {family.c_str(), L"Microsoft Sans Serif", L"Tahoma", L""})
+        if (!f)
+            f = tryFace(face, DEFAULT_CHARSET);
+    return f;
 }
 
 // Fonts live for the run, one per wanted font (null: the default 8-point
@@ -231,11 +241,8 @@ void FormWindow::paint(HDC dc) const
         const ControlDef& d = *c.def;
         switch (d.kind) {
         case ControlKind::Label: {
-            if (!d.transparent) {
-                HBRUSH b = CreateSolidBrush(toColour(d.backColour));
-                FillRect(dc, &c.rect, b);
-                DeleteObject(b);
-            }
+            if (!d.transparent)
+                FillRect(dc, &c.rect, brushFor(d.backColour));
             HGDIOBJ old = SelectObject(dc, fontFor(d.font));
             SetTextColor(dc, toColour(d.foreColour));
             TEXTMETRICW tm{};
@@ -260,9 +267,7 @@ void FormWindow::paint(HDC dc) const
             if (x1 == x2 || y1 == y2 || std::abs(x2 - x1) == 1 || std::abs(y2 - y1) == 1) {
                 const RECT r{std::min(x1, x2), std::min(y1, y2), std::min(x1, x2) + std::max(std::abs(x2 - x1), 1),
                              std::min(y1, y2) + std::max(std::abs(y2 - y1), 1)};
-                HBRUSH b = CreateSolidBrush(colour);
-                FillRect(dc, &r, b);
-                DeleteObject(b);
+                FillRect(dc, &r, brushFor(kWindowText));
             } else {
                 HPEN pen = CreatePen(PS_SOLID, 1, colour);
                 HGDIOBJ old = SelectObject(dc, pen);
@@ -566,7 +571,7 @@ std::unique_ptr<Window> load(Form& form)
     const WindowDef& def = form.definition();
     auto* fw = new FormWindow;
     fw->form = &form;
-    fw->background = CreateSolidBrush(toColour(def.backColour));  // kept for the run: few, small
+    fw->background = brushFor(def.backColour);
 
     DWORD style = WS_CLIPCHILDREN;
     if (def.border == BorderStyle::None)
