@@ -9,8 +9,11 @@
 set -uo pipefail
 exe=$1 recorder=$2 prefix=$3 shots=$4
 wine=/usr/lib/wine/wine64
-for tool in "$wine" Xvfb openbox xdotool xwininfo xprop import; do
+for tool in "$wine" Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
+done
+for tool in openbox xwininfo xprop import; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool missing (openbox, x11-utils, imagemagick)"; exit 1; }
 done
 
 export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=C.UTF-8
@@ -73,8 +76,8 @@ records() { find "$tmp" -maxdepth 1 -name 'record.[0-9]*' | wc -l; }
 waitRecords() {
   for _ in $(seq 200); do [ "$(records)" -ge "$1" ] && break; sleep 0.05; done
   [ "$(records)" -ge "$1" ] || fail "waited 10 s for emulator start $1, saw $(records)"
-  for _ in $(seq 200); do pgrep -f 'Runcart\.exe' >/dev/null || break; sleep 0.05; done
-  pgrep -f 'Runcart\.exe' >/dev/null && fail "the recorder still runs after 10 s"
+  for _ in $(seq 200); do pgrep -f "${tmp##*/}.*Runcart" >/dev/null || break; sleep 0.05; done
+  pgrep -f "${tmp##*/}.*Runcart" >/dev/null && fail "the recorder still runs after 10 s"
   waitFor PLAYDECK
 }
 key() { xdotool key --delay 40 "$@"; sleep 0.15; }
