@@ -22,7 +22,7 @@ packages=(
   xvfb xauth xdotool imagemagick
   zenity libx11-dev
   desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file
-  g++-mingw-w64-x86-64-posix wine64 openbox doctest-dev
+  g++-mingw-w64-x86-64-posix wine64 openbox x11-utils doctest-dev
   # Wine's X11 driver loads these at run time; libwine only recommends them.
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3
 )

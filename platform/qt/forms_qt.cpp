@@ -238,7 +238,7 @@ protected:
         QPushButton::paintEvent(e);
         if (hasFocus()) {
             QPainter p(this);
-            drawFocusMark(p, rect().adjusted(4, 4, -5, -5));
+            drawFocusMark(p, rect().adjusted(3, 2, -4, -3));
         }
     }
     bool event(QEvent* e) override
