@@ -7,6 +7,7 @@
 #include "backend.h"
 #include "forms.h"
 #include "textwrap.h"
+#include "utf16.h"
 
 #include <windows.h>
 
@@ -28,12 +29,7 @@ constexpr int kDpi = 96;  // what the definitions' pixel sizes are made for
 
 std::wstring programName = L"PLAYDECK";
 
-std::wstring utf16(std::string_view s)
-{
-    std::wstring out(std::size_t(MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), out.data(), int(out.size()));
-    return out;
-}
+using win32::utf16;
 
 HINSTANCE module() { return GetModuleHandleW(nullptr); }
 
