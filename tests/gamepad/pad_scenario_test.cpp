@@ -1,0 +1,330 @@
+// The whole program played with SDL's virtual pads, through the SDL the
+// program loads itself, on the offscreen platform: every window reached, used
+// and left without a keyboard. The play is a table of steps run from a timer,
+// so that it goes on inside the modal windows it opens; each step waits for
+// what it names, for a few seconds at most. Only the order and number of the
+// keys that arrive decide, never how long they took.
+#include "../ui/harness.h"
+
+#include <SDL2/SDL.h>
+
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include <dlfcn.h>
+
+using namespace harness;
+
+namespace {
+
+// The functions the test drives its virtual pads with.
+struct Sdl {
+#define TEST_SDL_FUNCTIONS(X)                                                                          \
+    X(WasInit) X(JoystickAttachVirtualEx) X(JoystickDetachVirtual) X(JoystickOpen) X(JoystickClose)   \
+    X(JoystickInstanceID) X(JoystickSetVirtualButton) X(JoystickSetVirtualAxis) X(LockJoysticks)     \
+    X(UnlockJoysticks) X(GameControllerFromInstanceID) X(GameControllerGetButton)                    \
+    X(GameControllerGetAxis) X(NumJoysticks) X(JoystickGetDeviceInstanceID)
+#define TEST_SDL_MEMBER(name) decltype(&::SDL_##name) name = nullptr;
+    TEST_SDL_FUNCTIONS(TEST_SDL_MEMBER)
+    bool load()
+    {
+        void* lib = dlopen("libSDL2-2.0.so.0", RTLD_NOW);
+        bool complete = lib;
+#define TEST_SDL_LOOKUP(name) complete = complete && (name = reinterpret_cast<decltype(name)>(dlsym(lib, "SDL_" #name)));
+        TEST_SDL_FUNCTIONS(TEST_SDL_LOOKUP)
+        return complete;
+    }
+} sdl;
+
+// A virtual pad with SDL's game-controller layout.
+class Pad {
+public:
+    // Plugged in holding `held`: set before the program can see the pad.
+    void plug(std::initializer_list<SDL_GameControllerButton> held = {})
+    {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "PLAYDECK test pad";
+        sdl.LockJoysticks();
+        joystick_ = sdl.JoystickOpen(sdl.JoystickAttachVirtualEx(&desc));
+        id_ = sdl.JoystickInstanceID(joystick_);
+        for (SDL_GameControllerButton b : held)
+            sdl.JoystickSetVirtualButton(joystick_, b, 1);
+        sdl.UnlockJoysticks();
+    }
+    void unplug()
+    {
+        sdl.LockJoysticks();
+        sdl.JoystickClose(joystick_);
+        for (int i = 0; i < sdl.NumJoysticks(); ++i)
+            if (sdl.JoystickGetDeviceInstanceID(i) == id_)
+                sdl.JoystickDetachVirtual(i);
+        sdl.UnlockJoysticks();
+    }
+    void button(SDL_GameControllerButton b, bool down) { sdl.JoystickSetVirtualButton(joystick_, b, down); }
+    void stick(int y) { sdl.JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_LEFTY, Sint16(y)); }
+
+    // What the program's SDL has read from the pad so far; -1 while it has
+    // not opened it.
+    int seen(SDL_GameControllerButton b) const { return read([b](auto* c) { return int(sdl.GameControllerGetButton(c, b)); }); }
+    int seenStick() const { return read([](auto* c) { return int(sdl.GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY)); }); }
+    bool open() const { return read([](auto*) { return 1; }) == 1; }
+
+private:
+    template <typename F>
+    int read(F f) const
+    {
+        sdl.LockJoysticks();
+        SDL_GameController* c = sdl.GameControllerFromInstanceID(id_);
+        const int value = c ? f(c) : -1;
+        sdl.UnlockJoysticks();
+        return value;
+    }
+    SDL_Joystick* joystick_ = nullptr;
+    SDL_JoystickID id_ = -1;
+};
+
+// The keys that reach a window, as "window:key", with * for a repeat.
+class KeyLog : public QObject {
+public:
+    QStringList keys;
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() != QEvent::KeyPress || !o->isWindowType())
+            return false;
+        static const std::map<int, QString> names{{Qt::Key_Up, "Up"}, {Qt::Key_Down, "Down"}, {Qt::Key_Tab, "Tab"},
+            {Qt::Key_Backtab, "Backtab"}, {Qt::Key_Return, "Return"}, {Qt::Key_Space, "Space"}, {Qt::Key_Escape, "Escape"}};
+        auto* k = static_cast<QKeyEvent*>(e);
+        QString window;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->windowHandle() == o)
+                window = w->objectName();
+        const auto name = names.find(k->key());
+        keys << window + ':' + (name == names.end() ? QString::number(k->key()) : name->second) +
+                    (k->isAutoRepeat() ? "*" : "");
+        return false;
+    }
+    // The keys without repeats, which only come from a pad held long enough.
+    QStringList pressed() const { return keys.filter(QRegularExpression("[^*]$")); }
+};
+
+// A recorder that can be told to fail, for the error report.
+class Starter : public RecordingStarter {
+public:
+    bool fail = false;
+    std::optional<std::string> start(const playdeck::LaunchCommand& c) override
+    {
+        return fail ? std::optional<std::string>("no emulator here") : RecordingStarter::start(c);
+    }
+};
+
+QWidget* active() { return QApplication::activeWindow(); }
+bool activeIs(const char* name) { return active() && active()->objectName() == name; }
+QString focusName() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); }
+
+struct Step {
+    QString what;                 // for the failure message
+    std::function<void()> act;    // what the pads or the player do
+    QString keys;                 // the keys that must arrive, in order
+    std::function<bool()> until;  // and what must hold then
+    bool withRepeats = false;     // compare repeats too (else ignored)
+};
+
+// Runs the steps from a timer, so they go on inside modal windows.
+class Play : public QObject {
+public:
+    Play(std::vector<Step> steps, KeyLog& log) : steps_(std::move(steps)), log_(log)
+    {
+        connect(&timer_, &QTimer::timeout, this, [this] { tick(); });
+        timer_.start(5);
+    }
+    bool finished = false;
+    QString failure;
+
+private:
+    void tick()
+    {
+        if (finished)
+            return;
+        if (next_ == steps_.size())
+            return finish({});
+        Step& s = steps_[next_];
+        if (!started_) {
+            log_.keys.clear();
+            clock_.start();
+            started_ = true;
+            s.act();
+        }
+        const QStringList want = s.keys.split(' ', Qt::SkipEmptyParts);
+        const QStringList got = s.withRepeats ? log_.keys : log_.pressed();
+        const bool keysIn = got.size() >= want.size();
+        // Holding on, repeats come as long as the step lasts: the first ones decide.
+        const QStringList first = s.withRepeats && !want.isEmpty() ? got.mid(0, want.size()) : got;
+        if (keysIn && first != want)
+            return finish(QString("%1: keys %2, wanted %3").arg(s.what, got.join(' '), want.join(' ')));
+        if (keysIn && (!s.until || s.until())) {
+            ++next_;
+            started_ = false;
+        } else if (clock_.elapsed() > 10000) {
+            return finish(QString("%1: waited 10 s for %2 (keys so far: %3)")
+                              .arg(s.what, keysIn ? "its outcome" : "keys " + want.join(' '), got.join(' ')));
+        }
+    }
+    void finish(const QString& why)
+    {
+        failure = why;
+        finished = true;
+        timer_.stop();
+        // Whatever is still open goes, so the test gets out of its modal loops.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->isModal())
+                QMetaObject::invokeMethod(w, [w] { w->close(); }, Qt::QueuedConnection);
+    }
+
+    std::vector<Step> steps_;
+    KeyLog& log_;
+    std::size_t next_ = 0;
+    bool started_ = false;
+    QElapsedTimer clock_;
+    QTimer timer_;
+};
+
+}  // namespace
+
+class PadScenarioTest : public QObject {
+    Q_OBJECT
+    Starter starter;
+    KeyLog log;
+    Pad one, two;
+
+private slots:
+    void initTestCase()
+    {
+        if (!sdl.load())
+            QSKIP("libSDL2-2.0.so.0 is not installed: no gamepads to test");
+        setUpOnce(starter);
+        QVERIFY(startMenu());
+        forms::startGamepads(true);
+        QVERIFY2(QTest::qWaitFor([] { return sdl.WasInit(SDL_INIT_GAMECONTROLLER) != 0; }, 10000),
+                 "waited 10 s for the program to start SDL's game controllers");
+        qApp->installEventFilter(&log);
+    }
+    void cleanupTestCase() { forms::stopGamepads(); }
+
+    void everyWindowWithAPad()
+    {
+        using B = SDL_GameControllerButton;
+        std::vector<Step> steps;
+        // A button held until its keys and what they lead to are there, and let
+        // go until the program has seen it; a press is both.
+        auto hold = [&](Pad& pad, B b, const QString& keys, std::function<bool()> until = {}) {
+            steps.push_back({QString("button %1 down").arg(int(b)), [&pad, b] { pad.button(b, true); }, keys,
+                             [&pad, b, until] { return pad.seen(b) == 1 && (!until || until()); }});
+        };
+        auto release = [&](Pad& pad, B b) {
+            steps.push_back({QString("button %1 up").arg(int(b)), [&pad, b] { pad.button(b, false); }, {},
+                             [&pad, b] { return pad.seen(b) == 0; }});
+        };
+        auto press = [&](Pad& pad, B b, const QString& keys, std::function<bool()> until = {}) {
+            hold(pad, b, keys, until);
+            release(pad, b);
+        };
+        auto stick = [&](Pad& pad, int y, const QString& keys = {}) {
+            steps.push_back({QString("stick at %1").arg(y), [&pad, y] { pad.stick(y); }, keys,
+                             [&pad, y] { return pad.seenStick() == y; }});
+        };
+        auto step = [&](const QString& what, std::function<void()> act, std::function<bool()> until) {
+            steps.push_back({what, act, {}, until});
+        };
+        auto cursorAt = [](int k) { return [k] { return cursorTop() == playdeck::entries()[k].stop; }; };
+        auto focusOn = [](const char* name) { return [name] { return focusName() == name; }; };
+        auto backOnMenu = [](const char* closed) {
+            return [closed] { return !form(closed).isLoaded() && activeIs("Form1"); };
+        };
+
+        step("a pad is plugged in", [&] { one.plug(); }, [&] { return one.open(); });
+        // Down twice, south: the gaiden dialog; down, south: its part 2.
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_DOWN, "Form1:Down", cursorAt(1));
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_DOWN, "Form1:Down", cursorAt(2));
+        press(one, SDL_CONTROLLER_BUTTON_A, "Form1:Return", [] { return activeIs("gaiden"); });
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_DOWN, "gaiden:Tab", focusOn("Command2"));
+        press(one, SDL_CONTROLLER_BUTTON_A, "gaiden:Space", backOnMenu("gaiden"));
+        // East leaves a dialog; Start accepts like south.
+        press(one, SDL_CONTROLLER_BUTTON_START, "Form1:Return", [] { return activeIs("gaiden"); });
+        press(one, SDL_CONTROLLER_BUTTON_B, "gaiden:Escape", backOnMenu("gaiden"));
+        // Right along the buttons to Help, south opens it, east closes it.
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, "Form1:Backtab", focusOn("Command3"));
+        press(one, SDL_CONTROLLER_BUTTON_A, "Form1:Space", [] { return activeIs("hlpfrm"); });
+        press(one, SDL_CONTROLLER_BUTTON_B, "", backOnMenu("hlpfrm"));
+        // On to About; inside it the D-pad walks the focus; east closes it.
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, "Form1:Backtab", focusOn("Command2"));
+        press(one, SDL_CONTROLLER_BUTTON_A, "Form1:Space", [] { return activeIs("About"); });
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_DOWN, "About:Tab", focusOn("Picture2"));
+        press(one, SDL_CONTROLLER_BUTTON_B, "", backOnMenu("About"));
+        // Right to Exit and round to the cursor; left walks back.
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, "Form1:Backtab", focusOn("Command1"));
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, "Form1:Backtab", focusOn("Cur"));
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_LEFT, "Form1:Tab", focusOn("Command1"));
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_LEFT, "Form1:Tab", focusOn("Command2"));
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_LEFT, "Form1:Tab", focusOn("Command3"));
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_LEFT, "Form1:Tab", focusOn("Cur"));
+        // East on the menu, a drifting stick: nothing (the next keys show it).
+        press(one, SDL_CONTROLLER_BUTTON_B, "");
+        stick(one, 19000);
+        stick(one, -19000);
+        stick(one, 0);
+        // The stick held down: one press, then repeats; let go, they stop.
+        steps.push_back({"stick held down", [&] { one.stick(32767); }, "Form1:Down Form1:Down* Form1:Down*", {}, true});
+        stick(one, 0);
+        // A second pad, plugged in holding south: nothing, not even on release.
+        step("a pad is plugged in holding south", [&] { two.plug({SDL_CONTROLLER_BUTTON_A}); }, [&] { return two.open(); });
+        release(two, SDL_CONTROLLER_BUTTON_A);
+        // Both pads press up together: one press, held while either holds.
+        steps.push_back({"both pads press up", [&] {
+                             sdl.LockJoysticks();
+                             one.button(SDL_CONTROLLER_BUTTON_DPAD_UP, true);
+                             two.button(SDL_CONTROLLER_BUTTON_DPAD_UP, true);
+                             sdl.UnlockJoysticks();
+                         }, "Form1:Up", [&] {
+                             return one.seen(SDL_CONTROLLER_BUTTON_DPAD_UP) == 1 && two.seen(SDL_CONTROLLER_BUTTON_DPAD_UP) == 1;
+                         }});
+        release(one, SDL_CONTROLLER_BUTTON_DPAD_UP);
+        release(two, SDL_CONTROLLER_BUTTON_DPAD_UP);
+        // Unplugged while holding down: the repeats stop. At most one already
+        // on its way may still come; a repeat going on gives several a second.
+        hold(two, SDL_CONTROLLER_BUTTON_DPAD_DOWN, "Form1:Down");
+        step("second pad unplugged", [&] { two.unplug(); }, [&] { return !two.open(); });
+        QElapsedTimer since;
+        step("a second after the unplug", [&] { since.start(); },
+             [&] { return since.elapsed() > 1000 && log.keys.size() <= 1; });
+        // The menu inactive: a press does nothing, nor does its release once
+        // the menu is active again.
+        step("the menu loses the keyboard", [] { QApplication::setActiveWindow(nullptr); }, [] { return !active(); });
+        hold(one, SDL_CONTROLLER_BUTTON_DPAD_DOWN, "");
+        step("the menu has the keyboard again", [] { QApplication::setActiveWindow(forms::window(form("Form1"))); },
+             [] { return activeIs("Form1"); });
+        release(one, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+        // A failed start: east closes the error report.
+        step("the cursor on the single-part title, the emulator missing", [&] {
+            starter.fail = true;
+            form("Form1").setTop("Cur", playdeck::entries()[4].stop);
+        }, [] { return true; });
+        press(one, SDL_CONTROLLER_BUTTON_A, "Form1:Return", [] { return activeIs("errorReport"); });
+        press(one, SDL_CONTROLLER_BUTTON_B, "errorReport:Escape", [] { return activeIs("Form1"); });
+        // And the pad still works.
+        press(one, SDL_CONTROLLER_BUTTON_DPAD_UP, "Form1:Up", cursorAt(3));
+
+        Play play(std::move(steps), log);
+        QVERIFY2(QTest::qWaitFor([&] { return play.finished; }, 120000), "waited 2 minutes for the play to end");
+        QVERIFY2(play.failure.isEmpty(), qPrintable(play.failure));
+        QCOMPARE(starter.tails(), QStringList{QString::fromUtf8(playdeck::partsOf("gaiden")[1].tail.data())});
+        one.unplug();
+    }
+};
+
+QTEST_MAIN(PadScenarioTest)
+#include "pad_scenario_test.moc"
