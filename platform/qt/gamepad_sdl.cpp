@@ -93,7 +93,7 @@ bool padDevicePresent()
 struct Sdl {
 #define PLAYDECK_SDL_FUNCTIONS(X)                                                                  \
     X(SetHintWithPriority) X(InitSubSystem) X(QuitSubSystem) X(PollEvent) X(GameControllerOpen)   \
-    X(GameControllerClose) X(GameControllerGetJoystick) X(GameControllerUpdate)                   \
+    X(GameControllerClose) X(GameControllerGetJoystick)                                            \
     X(GameControllerGetButton) X(GameControllerGetAxis) X(JoystickInstanceID)                     \
     X(JoystickGetDeviceInstanceID) X(GetError)
 #define PLAYDECK_SDL_MEMBER(name) decltype(&::SDL_##name) name = nullptr;
@@ -356,8 +356,8 @@ private:
                 break;
             const SDL_JoystickID id = sdl_.JoystickInstanceID(sdl_.GameControllerGetJoystick(controller));
             pads_[id] = controller;
-            // What the pad holds as it arrives, read at once.
-            sdl_.GameControllerUpdate();
+            // What the pad holds as it arrives: SDL reads it while opening
+            // and reports no press for it; the state machine is told too.
             std::vector<Source> held;
             for (const auto& [button, source] : kButtons)
                 if (sdl_.GameControllerGetButton(controller, button))
