@@ -1,7 +1,6 @@
 // The pad state machine with made-up timestamps: each case is a script of pad
 // events and the presses it must give, with the time each one comes out when
 // the machine is polled every 10 ms.
-#include "forms.h"
 #include "gamepad.h"
 
 #include <QTest>
@@ -139,40 +138,6 @@ private slots:
     {
         QFETCH(const Case*, c);
         QCOMPARE(QString::fromStdString(run(c->script)), QString::fromLatin1(c->presses.c_str()));
-    }
-
-    void everyActionInEveryKindOfWindow()
-    {
-        using K = WindowKind;
-        using C = Command;
-        const C nothing{}, close{C::Kind::Close};
-        auto key = [](int vk, bool shift = false) { return C{C::Kind::Key, vk, shift}; };
-        const C tab = key(forms::vk::Tab), backTab = key(forms::vk::Tab, true);
-        struct Row {
-            Action action;
-            C menuOnCursor, menuOnButton, dialog, page;
-        };
-        const Row rows[] = {
-            {Action::Up, key(forms::vk::Up), key(forms::vk::Up), backTab, backTab},
-            {Action::Down, key(forms::vk::Down), key(forms::vk::Down), tab, tab},
-            {Action::Left, tab, tab, backTab, backTab},  // leftwards along Help, About, Exit
-            {Action::Right, backTab, backTab, tab, tab},
-            {Action::Accept, key(forms::vk::Enter), key(forms::vk::Space), key(forms::vk::Space), key(forms::vk::Space)},
-            {Action::Back, nothing, nothing, key(forms::vk::Escape), close},
-        };
-        for (const Row& r : rows) {
-            const char* name = kActionNames[int(r.action)];
-            QVERIFY2(command(r.action, K::MenuOnCursor) == r.menuOnCursor, name);
-            QVERIFY2(command(r.action, K::MenuOnButton) == r.menuOnButton, name);
-            QVERIFY2(command(r.action, K::Dialog) == r.dialog, name);
-            QVERIFY2(command(r.action, K::Page) == r.page, name);
-        }
-
-        const forms::WindowDef menu{.keyPreview = true}, dialog{.border = forms::BorderStyle::None}, page{};
-        QVERIFY(windowKind(menu, false) == K::MenuOnCursor);
-        QVERIFY(windowKind(menu, true) == K::MenuOnButton);
-        QVERIFY(windowKind(dialog, false) == K::Dialog);
-        QVERIFY(windowKind(page, true) == K::Page);
     }
 };
 
