@@ -3,6 +3,7 @@
 #include "forms.h"
 
 #include <array>
+#include <charconv>
 #include <utility>
 
 namespace forms::pad {
@@ -41,6 +42,31 @@ constexpr std::array<Action, std::size_t(Source::Count)> kActionOf{
 };
 
 }  // namespace
+
+bool hasPadButtons(std::string_view caps)
+{
+    // Hexadecimal words of a long each, the highest first.
+    std::vector<unsigned long> words;
+    while (!caps.empty()) {
+        const std::size_t start = caps.find_first_not_of(' ');
+        if (start == caps.npos)
+            break;
+        caps.remove_prefix(start);
+        unsigned long word = 0;
+        const auto [end, error] = std::from_chars(caps.data(), caps.data() + caps.size(), word, 16);
+        if (error != std::errc())
+            return false;
+        words.insert(words.begin(), word);
+        caps.remove_prefix(std::size_t(end - caps.data()));
+    }
+    // The joystick block (BTN_TRIGGER 0x120 on) and the gamepad block (BTN_SOUTH
+    // 0x130 to 0x13e).
+    constexpr unsigned bits = sizeof(unsigned long) * 8;
+    for (unsigned code = 0x120; code <= 0x13e; ++code)
+        if (code / bits < words.size() && (words[code / bits] >> (code % bits)) & 1)
+            return true;
+    return false;
+}
 
 WindowKind windowKind(const WindowDef& def, bool buttonHasFocus)
 {

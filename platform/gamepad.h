@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace forms::pad {
@@ -33,6 +34,10 @@ struct Press {
     bool autoRepeat;
     friend bool operator==(const Press&, const Press&) = default;
 };
+
+// Whether an input device has gamepad or joystick buttons, from the key
+// capability bitmap Linux shows for it in sysfs (capabilities/key).
+bool hasPadButtons(std::string_view keyCapabilities);
 
 // The windows as a pad sees them.
 enum class WindowKind {

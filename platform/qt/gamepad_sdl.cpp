@@ -25,7 +25,6 @@
 #include <fstream>
 #include <map>
 #include <poll.h>
-#include <sstream>
 #include <string>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
@@ -48,26 +47,6 @@ Millis clockMillis()
 
 // --- Is there a pad? -------------------------------------------------------
 
-// Key codes of the joystick and gamepad button blocks (BTN_JOYSTICK 0x120 up
-// to the end of BTN_GAMEPAD's block, which holds BTN_SOUTH 0x130).
-constexpr unsigned kFirstPadButton = 0x120, kLastPadButton = 0x13f;
-
-// The kernel's key capability bitmap of an input device, as sysfs shows it:
-// hexadecimal words of a long each, the highest first.
-bool hasPadButtons(const std::string& capabilities)
-{
-    std::istringstream in(capabilities);
-    std::vector<unsigned long> words;
-    std::string word;
-    while (in >> word)
-        words.insert(words.begin(), std::stoul(word, nullptr, 16));
-    constexpr unsigned bits = sizeof(unsigned long) * 8;
-    for (unsigned code = kFirstPadButton; code <= kLastPadButton; ++code)
-        if (code / bits < words.size() && (words[code / bits] >> (code % bits)) & 1)
-            return true;
-    return false;
-}
-
 bool padDevicePresent()
 {
     DIR* dir = opendir("/sys/class/input");
@@ -79,7 +58,7 @@ bool padDevicePresent()
             continue;
         std::ifstream in(std::string("/sys/class/input/") + e->d_name + "/capabilities/key");
         std::string line;
-        if (std::getline(in, line) && hasPadButtons(line)) {
+        if (std::getline(in, line) && pad::hasPadButtons(line)) {
             found = true;
             break;
         }

@@ -139,6 +139,25 @@ private slots:
         QFETCH(const Case*, c);
         QCOMPARE(QString::fromStdString(run(c->script)), QString::fromLatin1(c->presses.c_str()));
     }
+
+    void padDevicesByTheirButtons_data()
+    {
+        QTest::addColumn<QString>("capabilities");
+        QTest::addColumn<bool>("pad");
+        QTest::newRow("Xbox-style pad") << "7cdb000000000000 0 0 0 0" << true;
+        QTest::newRow("USB joystick with trigger buttons") << "fff00000000 0 0 0 0" << true;
+        QTest::newRow("mouse") << "1f0000 0 0 0 0" << false;
+        QTest::newRow("keyboard") << "120013 1000000000007 ff9f207ac14057ff febeffdfffefffff fffffffffffffffe" << false;
+        QTest::newRow("touchpad") << "6420 e000 0 0 0 0" << false;
+        QTest::newRow("power button") << "10000000000000 0" << false;
+        QTest::newRow("nothing") << "0" << false;
+    }
+    void padDevicesByTheirButtons()
+    {
+        QFETCH(QString, capabilities);
+        QFETCH(bool, pad);
+        QCOMPARE(hasPadButtons(capabilities.toStdString()), pad);
+    }
 };
 
 QTEST_APPLESS_MAIN(NavigatorTest)
