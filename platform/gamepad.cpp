@@ -13,8 +13,8 @@ namespace {
 constexpr Command key(int keycode, bool shift = false) { return {Command::Kind::Key, keycode, shift}; }
 constexpr Command kNothing{};
 constexpr Command kClose{Command::Kind::Close};
-constexpr Command kBack = key(vk::Tab, true);
-constexpr Command kOn = key(vk::Tab);
+constexpr Command kPrevious = key(vk::Tab, true);
+constexpr Command kNext = key(vk::Tab);
 
 // Every pad action in every kind of window, in one place. The menu's buttons
 // have their tab order from right to left (Exit, About, Help), so Shift+Tab
@@ -26,13 +26,13 @@ struct Row {
     std::array<Command, 4> in;  // by WindowKind
 };
 constexpr std::array<Row, std::size_t(Action::Count)> kMapping{{
-    //                       menu, cursor     menu, button      dialog             page
-    {Action::Up, true,      {key(vk::Up),     key(vk::Up),      kBack,             kBack}},
-    {Action::Down, true,    {key(vk::Down),   key(vk::Down),    kOn,               kOn}},
-    {Action::Left, true,    {kOn,             kOn,              kBack,             kBack}},
-    {Action::Right, true,   {kBack,           kBack,            kOn,               kOn}},
-    {Action::Accept, false, {key(vk::Enter),  key(vk::Space),   key(vk::Space),    key(vk::Space)}},
-    {Action::Back, false,   {kNothing,        kNothing,         key(vk::Escape),   kClose}},
+    //                       menu, cursor     menu, button     dialog            page
+    {Action::Up, true,      {key(vk::Up),    key(vk::Up),     kPrevious,        kPrevious}},
+    {Action::Down, true,    {key(vk::Down),  key(vk::Down),   kNext,            kNext}},
+    {Action::Left, true,    {kNext,          kNext,           kPrevious,        kPrevious}},
+    {Action::Right, true,   {kPrevious,      kPrevious,       kNext,            kNext}},
+    {Action::Accept, false, {key(vk::Enter), key(vk::Space),  key(vk::Space),   key(vk::Space)}},
+    {Action::Back, false,   {kNothing,       kNothing,        key(vk::Escape),  kClose}},
 }};
 
 constexpr std::array<Action, std::size_t(Source::Count)> kActionOf{
