@@ -5,6 +5,10 @@
 //                                started, against posix_spawn of the same program
 //   bench_inprocess memory N     resident size idle and after N rounds of
 //                                opening and closing every window
+//   bench_inprocess idle N MODE  CPU share and resident size over N seconds idle
+//                                on the main menu; MODE "off": no gamepad code,
+//                                "watch": gamepads as the program starts them,
+//                                "pad": one virtual SDL pad attached and polled
 // Prints one line of figures per mode (see the printf calls).
 #include "app.h"
 #include "catalogue.h"
@@ -18,9 +22,13 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <SDL2/SDL.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <dlfcn.h>
 #include <fstream>
 #include <spawn.h>
 #include <string>
@@ -202,6 +210,57 @@ int memory(int rounds)
     return closer.closed == rounds * 7 ? 0 : 1;
 }
 
+double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+void runFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Plugs one virtual pad into the SDL the program loads; false without SDL.
+bool plugVirtualPad()
+{
+    void* lib = dlopen("libSDL2-2.0.so.0", RTLD_NOW);
+    auto wasInit = lib ? reinterpret_cast<decltype(&SDL_WasInit)>(dlsym(lib, "SDL_WasInit")) : nullptr;
+    auto attach = lib ? reinterpret_cast<decltype(&SDL_JoystickAttachVirtualEx)>(dlsym(lib, "SDL_JoystickAttachVirtualEx"))
+                      : nullptr;
+    if (!wasInit || !attach)
+        return false;
+    for (int i = 0; i < 500 && !wasInit(SDL_INIT_GAMECONTROLLER); ++i)
+        runFor(10);
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    return wasInit(SDL_INIT_GAMECONTROLLER) && attach(&desc) >= 0;
+}
+
+int idle(int seconds, const std::string& mode)
+{
+    if (mode == "watch" || mode == "pad")
+        forms::startGamepads(mode == "pad");
+    if (mode == "pad" && !plugVirtualPad()) {
+        std::fprintf(stderr, "bench_inprocess: no SDL2 for a virtual pad\n");
+        return 1;
+    }
+    runFor(1000);  // settled
+    const double cpu0 = cpuSeconds();
+    const auto t0 = Clock::now();
+    runFor(seconds * 1000);
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    std::printf("idle_%s %.3f %ld\n", mode.c_str(), 100 * (cpuSeconds() - cpu0) / wall, selfStatus("VmRSS"));
+    forms::stopGamepads();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -223,6 +282,8 @@ int main(int argc, char** argv)
         return launchBench(count);
     if (mode == "memory")
         return memory(count);
-    std::fprintf(stderr, "usage: %s reaction|launch|memory COUNT\n", argv[0]);
+    if (mode == "idle")
+        return idle(count, argc > 3 ? argv[3] : "off");
+    std::fprintf(stderr, "usage: %s reaction|launch|memory COUNT | idle SECONDS off|watch|pad\n", argv[0]);
     return 2;
 }

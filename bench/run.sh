@@ -36,13 +36,18 @@ echo "measuring key reaction, launch and memory ..." >&2
 reaction=$(QT_QPA_PLATFORM=offscreen "$bin/bench_inprocess" reaction 5000 2>/dev/null)
 launch=$(QT_QPA_PLATFORM=offscreen "$bin/bench_inprocess" launch 300 2>/dev/null)
 memory=$(DISPLAY=$display QT_QPA_PLATFORM=xcb "$bin/bench_inprocess" memory 5 2>/dev/null)
+echo "measuring idle cost with and without gamepads ..." >&2
+idle=$(for mode in off watch pad; do
+  DISPLAY=$display QT_QPA_PLATFORM=xcb "$bin/bench_inprocess" idle 10 "$mode" 2>/dev/null || echo "idle_$mode - -"
+done)
 
-printf '%s\n%s\n%s\n%s\n' "$startup" "$reaction" "$launch" "$memory" | awk -v runs="$runs" '
+printf '%s\n%s\n%s\n%s\n%s\n' "$startup" "$reaction" "$launch" "$memory" "$idle" | awk -v runs="$runs" '
   $1 == "startup" { start[$2] = $3; p10[$2] = $4; p90[$2] = $5 }
   $1 == "rss"     { peak[$2] = $3 }
   $1 == "reaction_us" { rmed = $2; rp99 = $3; rn = $5 }
   $1 == "launch_us"   { lmenu = $2; lbare = $3; lstarter = $4; ln = $6 }
   $1 == "memory_kb"   { idle = $2; first = $3; last = $(NF - 4); nrounds = NF - 6 }
+  $1 ~ /^idle_/       { cpu[substr($1, 6)] = $2; res[substr($1, 6)] = $3 }
   function ok(cond) { return cond ? "met" : "MISSED" }
   END {
     printf "| figure | PLAYDECK | reference | ratio | target |\n"
@@ -60,4 +65,9 @@ printf '%s\n%s\n%s\n%s\n' "$startup" "$reaction" "$launch" "$memory" | awk -v ru
       peak["playdeck"] / 1024, peak["bare"] / 1024, peak["playdeck"] / peak["bare"], ok(peak["playdeck"] <= 1.1 * peak["bare"])
     printf "| resident size after opening and closing every window, rounds 1 and %d | %.1f MB, %.1f MB | idle %.1f MB | +%d KB after round 1 | no growth (256 KB allocator slack): %s |\n",
       nrounds, first / 1024, last / 1024, idle / 1024, last - first, ok(last - first <= 256)
+    printf "| idle on the main menu, no pad (CPU over 10 s, resident) | %.3f%% of a core, %.1f MB | no gamepad code %.3f%%, %.1f MB | +%d KB | < 0.1%% and < +1 MB: %s |\n",
+      cpu["watch"], res["watch"] / 1024, cpu["off"], res["off"] / 1024, res["watch"] - res["off"],
+      ok(cpu["watch"] < 0.1 && res["watch"] - res["off"] < 1024)
+    printf "| idle on the main menu, one pad polled every 16 ms (virtual pad) | %.3f%% of a core, %.1f MB | no gamepad code %.3f%%, %.1f MB | +%d KB | - |\n",
+      cpu["pad"], res["pad"] / 1024, cpu["off"], res["off"] / 1024, res["pad"] - res["off"]
   }'

@@ -17,7 +17,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # Everything the build, the tests and the headless run need, from Debian's archive.
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev libsdl2-dev libsdl2-2.0-0
   fonts-liberation2 fonts-wine fontconfig
   xvfb xauth xdotool imagemagick
   zenity libx11-dev

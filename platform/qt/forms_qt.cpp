@@ -499,6 +499,12 @@ QWidget* window(const Form& form)
     return w ? w->widget.data() : nullptr;
 }
 
+const Form* formOf(const QWidget* window)
+{
+    const auto* w = dynamic_cast<const FormWindow*>(window);
+    return w && !w->detached ? &w->form : nullptr;
+}
+
 QWidget* control(const Form& form, std::string_view name)
 {
     QtWindow* w = loadedWindow(form);

@@ -18,6 +18,16 @@ namespace forms {
 QWidget* window(const Form& form);
 QWidget* control(const Form& form, std::string_view name);
 
+// The form whose window `window` is; null for any other widget.
+const Form* formOf(const QWidget* window);
+
+// Gamepads: watched for on a thread of their own from now on (the start-up
+// window is shown first); without SDL2 nothing happens. `loadAtOnce` loads SDL
+// and polls without waiting for a pad device (for tests with virtual pads).
+// Stopped by stopGamepads or when the application object goes.
+void startGamepads(bool loadAtOnce = false);
+void stopGamepads();
+
 // Fonts, style and palette the same on every machine.
 void setUpApplication(QApplication& app);
 

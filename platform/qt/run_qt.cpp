@@ -1,8 +1,10 @@
 // The program's start on Qt: the application object, a plain line instead of
-// an abort when no display can be reached, and the event loop.
+// an abort when no display can be reached, the event loop, and gamepads
+// once the menu is shown.
 #include "qtforms.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -67,7 +69,11 @@ int run(int argc, char** argv, const Program& program)
     QCoreApplication::setApplicationName(qstr(program.name));
     setUpApplication(app);
     instance(program.startForm).show();
-    return app.exec();
+    // Gamepads only once the menu is up: the start-up does not wait for them.
+    QTimer::singleShot(0, &app, [] { startGamepads(); });
+    const int status = app.exec();
+    stopGamepads();
+    return status;
 }
 
 }  // namespace forms

@@ -1,0 +1,417 @@
+// Gamepads on Linux: SDL2's game-controller API, loaded at run time on a
+// thread of its own, and only once an input device with gamepad buttons
+// exists; until then one inotify watch on /dev/input waits for one. While a
+// pad is open the thread polls SDL every 16 ms and feeds the pad state
+// machine; its presses travel to the event thread, which turns them into key
+// presses posted to the window that has the keyboard. Without libSDL2 nothing
+// happens at all.
+#include "gamepad.h"
+#include "qtforms.h"
+
+#include <SDL2/SDL.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fstream>
+#include <map>
+#include <poll.h>
+#include <string>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace forms {
+
+namespace {
+
+using pad::Millis;
+using pad::Source;
+
+Millis clockMillis()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// --- Is there a pad? -------------------------------------------------------
+
+bool padDevicePresent()
+{
+    DIR* dir = opendir("/sys/class/input");
+    if (!dir)
+        return false;
+    bool found = false;
+    while (dirent* e = readdir(dir)) {
+        if (std::string_view(e->d_name).substr(0, 5) != "input")
+            continue;
+        std::ifstream in(std::string("/sys/class/input/") + e->d_name + "/capabilities/key");
+        std::string line;
+        if (std::getline(in, line) && pad::hasPadButtons(line)) {
+            found = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+// --- SDL, loaded at run time -----------------------------------------------
+
+struct Sdl {
+#define PLAYDECK_SDL_FUNCTIONS(X)                                                                  \
+    X(SetHintWithPriority) X(InitSubSystem) X(QuitSubSystem) X(PollEvent) X(GameControllerOpen)   \
+    X(GameControllerClose) X(GameControllerGetJoystick)                                            \
+    X(GameControllerGetButton) X(GameControllerGetAxis) X(JoystickInstanceID)                     \
+    X(JoystickGetDeviceInstanceID) X(GetError)
+#define PLAYDECK_SDL_MEMBER(name) decltype(&::SDL_##name) name = nullptr;
+    PLAYDECK_SDL_FUNCTIONS(PLAYDECK_SDL_MEMBER)
+
+    // Loads the library once; false when it or one of its functions is missing.
+    bool load()
+    {
+        if (loaded)
+            return true;
+        void* lib = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!lib)
+            return false;
+        bool complete = true;
+#define PLAYDECK_SDL_LOOKUP(name)                                                     \
+    name = reinterpret_cast<decltype(name)>(dlsym(lib, "SDL_" #name));                \
+    complete = complete && name;
+        PLAYDECK_SDL_FUNCTIONS(PLAYDECK_SDL_LOOKUP)
+        if (!complete) {
+            dlclose(lib);
+            return false;
+        }
+        // Ctrl+C keeps ending the program; no HIDAPI driver takes a pad away
+        // from the emulator; events come while another program is in front
+        // (activation is ours to judge); face buttons by position.
+        for (auto [hint, value] : {std::pair{SDL_HINT_NO_SIGNAL_HANDLERS, "1"}, {SDL_HINT_JOYSTICK_HIDAPI, "0"},
+                                   {SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1"},
+                                   {SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0"}})
+            SetHintWithPriority(hint, value, SDL_HINT_OVERRIDE);
+        loaded = true;
+        return true;
+    }
+    bool loaded = false;
+};
+
+// SDL's buttons and the sources they are.
+constexpr std::pair<SDL_GameControllerButton, Source> kButtons[] = {
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, Source::DpadUp},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, Source::DpadDown},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, Source::DpadLeft},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, Source::DpadRight},
+    {SDL_CONTROLLER_BUTTON_A, Source::South},
+    {SDL_CONTROLLER_BUTTON_B, Source::East},
+    {SDL_CONTROLLER_BUTTON_START, Source::Start},
+};
+
+const Source* sourceOf(Uint8 button)
+{
+    for (const auto& [b, s] : kButtons)
+        if (b == button)
+            return &s;
+    return nullptr;
+}
+
+// --- Delivery on the event thread ------------------------------------------
+
+const QEvent::Type kPressesEvent = QEvent::Type(QEvent::registerEventType());
+
+struct PressesEvent : QEvent {
+    explicit PressesEvent(std::vector<pad::Press> p) : QEvent(kPressesEvent), presses(std::move(p)) {}
+    std::vector<pad::Press> presses;
+};
+
+// The window that has the keyboard, if one of ours does while the program is
+// the active one.
+QWidget* keyboardWindow()
+{
+    if (QGuiApplication::applicationState() != Qt::ApplicationActive)
+        return nullptr;
+    QWidget* w = QApplication::activeWindow();
+    return w && w->windowHandle() ? w : nullptr;
+}
+
+void postKey(QWindow* window, const pad::Command& c, bool autoRepeat)
+{
+    Qt::Key key = Qt::Key_unknown;
+    QString text;
+    switch (c.keycode) {
+    case vk::Up: key = Qt::Key_Up; break;
+    case vk::Down: key = Qt::Key_Down; break;
+    case vk::Enter: key = Qt::Key_Return, text = QStringLiteral("\r"); break;
+    case vk::Space: key = Qt::Key_Space, text = QStringLiteral(" "); break;
+    case vk::Escape: key = Qt::Key_Escape, text = QStringLiteral("\x1b"); break;
+    case vk::Tab: key = c.shift ? Qt::Key_Backtab : Qt::Key_Tab, text = QStringLiteral("\t"); break;
+    default: return;
+    }
+    const Qt::KeyboardModifiers mods = c.shift ? Qt::ShiftModifier : Qt::NoModifier;
+    // A press and its release, as a keyboard gives them: a button clicks on
+    // the release of Space.
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+        QCoreApplication::postEvent(window, new QKeyEvent(type, key, mods, text, autoRepeat));
+}
+
+class Delivery : public QObject {
+public:
+    Delivery()
+    {
+        auto update = [this] { keyboard = keyboardWindow() != nullptr; };
+        connect(qApp, &QGuiApplication::applicationStateChanged, this, update);
+        connect(qApp, &QApplication::focusChanged, this, update);
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, update);
+        update();
+    }
+    // Read by the pad thread.
+    std::atomic<bool> keyboard{false};
+
+protected:
+    bool event(QEvent* e) override
+    {
+        if (e->type() != kPressesEvent)
+            return QObject::event(e);
+        for (const pad::Press& p : static_cast<PressesEvent*>(e)->presses)
+            deliver(p);
+        return true;
+    }
+
+private:
+    static void deliver(const pad::Press& press)
+    {
+        QWidget* window = keyboardWindow();
+        if (!window)
+            return;
+        const Form* form = formOf(window);
+        const bool onButton = qobject_cast<QAbstractButton*>(window->focusWidget()) != nullptr;
+        const pad::Command c =
+            pad::command(press.action, form ? pad::windowKind(form->definition(), onButton) : pad::WindowKind::Dialog);
+        switch (c.kind) {
+        case pad::Command::Kind::Nothing:
+            break;
+        case pad::Command::Kind::Key:
+            postKey(window->windowHandle(), c, press.autoRepeat);
+            break;
+        case pad::Command::Kind::Close:
+            QMetaObject::invokeMethod(window, [window] { window->close(); }, Qt::QueuedConnection);
+            break;
+        }
+    }
+};
+
+// --- The pad thread ----------------------------------------------------------
+
+constexpr int kPollMillis = 16;
+// With no pad open, SDL is let go after this and the watch takes over again.
+constexpr Millis kNoPadGrace = 3000;
+
+class PadThread {
+public:
+    PadThread(Delivery* delivery, bool atOnce) : delivery_(delivery), atOnce_(atOnce)
+    {
+        thread_ = std::thread([this] { run(); });
+    }
+    ~PadThread()
+    {
+        const std::uint64_t one = 1;
+        if (write(wake_, &one, sizeof one) < 0)
+            std::perror("playdeck: gamepad thread");
+        thread_.join();
+        close(wake_);
+    }
+
+private:
+    void run()
+    {
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        watchInputFolder(watch);
+        bool padNow = atOnce_ || padDevicePresent();
+        for (;;) {
+            if (padNow) {
+                if (!sdl_.load())
+                    break;  // no SDL: the keyboard stays the only way, as always
+                if (!pollPads(watch))
+                    break;
+            }
+            pollfd fds[] = {{wake_, POLLIN, 0}, {watch, POLLIN, 0}};
+            if (poll(fds, watch < 0 ? 1 : 2, -1) < 0 || fds[0].revents)
+                break;
+            padNow = inputChanged(watch) && padDevicePresent();
+        }
+        if (watch >= 0)
+            close(watch);
+    }
+
+    // One watch: on /dev/input, or on /dev until that appears.
+    void watchInputFolder(int watch)
+    {
+        if (watch < 0)
+            return;
+        if (watched_ >= 0)
+            inotify_rm_watch(watch, watched_);
+        watched_ = inotify_add_watch(watch, "/dev/input", IN_CREATE | IN_ATTRIB | IN_ONLYDIR);
+        watchingDev_ = watched_ < 0;
+        if (watchingDev_)
+            watched_ = inotify_add_watch(watch, "/dev", IN_CREATE | IN_ONLYDIR);
+    }
+
+    // Reads what the watch saw; true when an input device may have come.
+    bool inputChanged(int watch)
+    {
+        alignas(inotify_event) char buffer[4096];
+        bool changed = false;
+        ssize_t n;
+        while ((n = read(watch, buffer, sizeof buffer)) > 0) {
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(p);
+                const std::string_view name = e->len ? e->name : "";
+                if (watchingDev_ && name == "input")
+                    watchInputFolder(watch), changed = true;
+                else if (!watchingDev_ && name.substr(0, 5) == "event")
+                    changed = true;
+                p += sizeof(inotify_event) + e->len;
+            }
+        }
+        return changed;
+    }
+
+    // Polls SDL while pads are open. False when the thread is to end.
+    bool pollPads(int watch)
+    {
+        if (sdl_.InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+            std::fprintf(stderr, "playdeck: no gamepads: %s\n", sdl_.GetError());
+            return true;
+        }
+        Millis lastPad = clockMillis();
+        bool ending = false;
+        while (!ending) {
+            const Millis now = clockMillis();
+            nav_.setActive(delivery_->keyboard, now);
+            SDL_Event e;
+            while (sdl_.PollEvent(&e))
+                handle(e, now);
+            if (std::vector<pad::Press> presses = nav_.take(now); !presses.empty())
+                QCoreApplication::postEvent(delivery_, new PressesEvent(std::move(presses)));
+            if (!pads_.empty() || atOnce_)
+                lastPad = now;
+            else if (now - lastPad > kNoPadGrace)
+                break;
+            inputChanged(watch);  // SDL watches the devices itself meanwhile
+            pollfd wake{wake_, POLLIN, 0};
+            ending = poll(&wake, 1, kPollMillis) != 0;
+        }
+        for (auto& [id, controller] : pads_) {
+            sdl_.GameControllerClose(controller);
+            nav_.padRemoved(id, clockMillis());
+        }
+        pads_.clear();
+        sdl_.QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+        return !ending;
+    }
+
+    // Added events name a device index, the others an instance id.
+    void handle(const SDL_Event& e, Millis now)
+    {
+        switch (e.type) {
+        case SDL_CONTROLLERDEVICEADDED: {
+            const int index = e.cdevice.which;
+            if (pads_.count(sdl_.JoystickGetDeviceInstanceID(index)))
+                break;
+            SDL_GameController* controller = sdl_.GameControllerOpen(index);
+            if (!controller)
+                break;
+            const SDL_JoystickID id = sdl_.JoystickInstanceID(sdl_.GameControllerGetJoystick(controller));
+            pads_[id] = controller;
+            // What the pad holds as it arrives: SDL reads it while opening
+            // and reports no press for it; the state machine is told too.
+            std::vector<Source> held;
+            for (const auto& [button, source] : kButtons)
+                if (sdl_.GameControllerGetButton(controller, button))
+                    held.push_back(source);
+            const int y = sdl_.GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY);
+            if (y < -pad::kStickPressed)
+                held.push_back(Source::StickUp);
+            if (y > pad::kStickPressed)
+                held.push_back(Source::StickDown);
+            nav_.padAdded(id, held, now);
+            break;
+        }
+        case SDL_CONTROLLERDEVICEREMOVED: {
+            auto it = pads_.find(e.cdevice.which);
+            if (it == pads_.end())
+                break;
+            sdl_.GameControllerClose(it->second);
+            pads_.erase(it);
+            nav_.padRemoved(e.cdevice.which, now);
+            break;
+        }
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            if (const Source* s = sourceOf(e.cbutton.button))
+                nav_.button(e.cbutton.which, *s, e.type == SDL_CONTROLLERBUTTONDOWN, now);
+            break;
+        case SDL_CONTROLLERAXISMOTION:
+            if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY)
+                nav_.stickY(e.caxis.which, e.caxis.value, now);
+            break;
+        default:
+            break;
+        }
+    }
+
+    Delivery* delivery_;
+    const bool atOnce_;
+    const int wake_ = eventfd(0, EFD_CLOEXEC);
+    int watched_ = -1;
+    bool watchingDev_ = false;
+    Sdl sdl_;
+    pad::Navigator nav_;
+    std::map<SDL_JoystickID, SDL_GameController*> pads_;
+    std::thread thread_;
+};
+
+struct Gamepads {
+    QPointer<Delivery> delivery;
+    std::unique_ptr<PadThread> thread;
+};
+
+Gamepads& gamepads()
+{
+    static Gamepads g;
+    return g;
+}
+
+}  // namespace
+
+void startGamepads(bool loadAtOnce)
+{
+    Gamepads& g = gamepads();
+    if (g.thread)
+        return;
+    static const bool cleanUp = (qAddPostRoutine(stopGamepads), true);
+    (void)cleanUp;
+    g.delivery = new Delivery;
+    g.thread = std::make_unique<PadThread>(g.delivery.data(), loadAtOnce);
+}
+
+void stopGamepads()
+{
+    Gamepads& g = gamepads();
+    g.thread.reset();
+    delete g.delivery.data();
+}
+
+}  // namespace forms
