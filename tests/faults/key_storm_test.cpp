@@ -61,11 +61,11 @@ private:
                                          Qt::Key_Right, Qt::Key_Space, Qt::Key_Return, Qt::Key_Q};
         QPointer<QWidget> alive(modal);
         for (int i = int(rng_.bounded(3)); i > 0 && alive && QApplication::activeModalWidget() == modal; --i)
-            QTest::keyClick(modal->windowHandle(), inside[rng_.bounded(int(std::size(inside)))]);
+            key(inside[rng_.bounded(int(std::size(inside)))], Qt::NoModifier, modal->windowHandle());
         if (!alive || QApplication::activeModalWidget() != modal)
             return;
         if (modal->windowFlags() & Qt::FramelessWindowHint)
-            QTest::keyClick(modal->windowHandle(), Qt::Key_Escape);
+            key(Qt::Key_Escape, Qt::NoModifier, modal->windowHandle());
         else
             modal->close();
     }
@@ -88,8 +88,7 @@ class KeyStormTest : public QObject {
 
 private slots:
     void initTestCase() { setUpOnce(starter); }
-    void cleanup() { cancelModalSteps(); }
-
+    
     void randomKeysKeepTheMenuSound()
     {
         const quint32 seed = qEnvironmentVariableIsSet("PLAYDECK_STORM_SEED")
@@ -107,9 +106,9 @@ private slots:
                                        Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_PageDown};
         int dialogsChecked = 0, launchesChecked = 0, restarts = 0;
         for (int step = 0; step < 10000; ++step) {
-            QWidget* menu = form("Form1").window();
+            QWidget* menu = window("Form1");
             QVERIFY2(menu, qPrintable(QString("step %1: no menu").arg(step)));
-            QVERIFY(QTest::qWaitFor([] { return keyWindow() != nullptr; }, 2000));
+            QVERIFY2(QTest::qWaitFor([] { return keyWindow() != nullptr; }, kWaitMs), "no window took the keyboard");
             const bool menuHasKeys = keyWindow() == menu->windowHandle() && !QApplication::activeModalWidget();
 
             Qt::Key k;
@@ -132,14 +131,11 @@ private slots:
             const qsizetype shownBefore = log.shown.size();
             const std::size_t launchesBefore = starter.commands.size();
 
-            if (how == 0 && isEnter)
-                autoRepeatPress(Qt::Key_Return, menu->windowHandle());
-            else if (how == 1)
-                QTest::keyPress(keyWindow(), k, mods);
-            else if (how == 2)
-                QTest::keyRelease(keyWindow(), k, mods);
-            else
-                key(k, mods);
+            const Stroke stroke = how == 0 && isEnter ? Stroke::Held
+                                  : how == 1          ? Stroke::PressOnly
+                                  : how == 2          ? Stroke::ReleaseOnly
+                                                      : Stroke::Click;
+            QVERIFY(key(k, mods, nullptr, stroke));
 
             if (forms::hasEnded()) {  // Exit by its access key or by Space on the button
                 ++restarts;

@@ -1,6 +1,11 @@
 // Shared scaffolding of the window tests: the program's windows on the
-// offscreen platform, keys sent through the window system like real presses,
-// and a recorder in place of the process start.
+// offscreen platform, keys and clicks sent through the window system like real
+// ones, and a recorder in place of the process start.
+//
+// Every helper that can fail returns false after recording the failure, so a
+// test writes QVERIFY(key(...)) and stops at the first one. No wait lasts
+// longer than a few seconds: a modal window nobody closes is closed by the
+// watchdog of WindowTest, with a failure naming it.
 #pragma once
 
 #include "app.h"
@@ -10,7 +15,9 @@
 #include "process.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -19,6 +26,11 @@
 #include <vector>
 
 namespace harness {
+
+inline constexpr int kWaitMs = 5000;  // the longest any helper waits for a window
+// Time for a wrongly queued reaction (a second launch, a window) to show up
+// before a check that nothing happened.
+inline void letQueuedReactionsRun() { QTest::qWait(50); }
 
 class RecordingStarter : public playdeck::ProcessStarter {
 public:
@@ -38,7 +50,11 @@ public:
     std::string appDir = forms::applicationDirectory();
 };
 
-inline forms::Form& form(const char* name) { return forms::instance(name); }
+// The only places that reach the toolkit objects behind a form.
+inline forms::Form& form(std::string_view name) { return forms::instance(name); }
+inline QWidget* window(std::string_view name) { return form(name).window(); }
+inline QWidget* control(std::string_view formName, std::string_view name) { return form(formName).control(name); }
+inline QString focusName() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); }
 
 // The window that has the keyboard now (a modal window when one is open).
 inline QWindow* keyWindow()
@@ -47,20 +63,85 @@ inline QWindow* keyWindow()
     return w ? w->windowHandle() : nullptr;
 }
 
-// A key press and release delivered through the window system to `window`
-// (default: the active one), so shortcuts, key preview and focus all apply.
-inline void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow* window = nullptr)
+enum class Stroke { Click, PressOnly, ReleaseOnly, Held };
+
+// One key stroke through the window system to `target` (default: the window
+// with the keyboard), in Qt Test's order: modifier presses, the key's press
+// and release, modifier releases. Each event is delivered at once, so a
+// reaction may destroy the window midway (Exit ends the program inside the
+// press); the remaining events are then dropped, as the window system drops
+// events for a window that is gone.
+inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow* target = nullptr,
+                Stroke stroke = Stroke::Click)
 {
-    QWindow* target = window ? window : keyWindow();
-    QVERIFY(target);
-    QTest::keyClick(target, k, mods);
+    QPointer<QWindow> w(target ? target : keyWindow());
+    if (!w) {
+        QTest::qFail("no window has the keyboard", __FILE__, __LINE__);
+        return false;
+    }
+    struct Event { QEvent::Type type; int key; Qt::KeyboardModifiers mods; QString text; bool repeat; };
+    std::vector<Event> events;
+    static const std::pair<Qt::KeyboardModifier, Qt::Key> modifierKeys[] = {
+        {Qt::ShiftModifier, Qt::Key_Shift}, {Qt::ControlModifier, Qt::Key_Control},
+        {Qt::AltModifier, Qt::Key_Alt}, {Qt::MetaModifier, Qt::Key_Meta}};
+    const QString text = k == Qt::Key_Return || k == Qt::Key_Enter ? QStringLiteral("\r")
+                         : QTest::keyToAscii(k) ? QString(QChar::fromLatin1(QTest::keyToAscii(k)))
+                                                : QString();
+    Qt::KeyboardModifiers held;
+    if (stroke == Stroke::ReleaseOnly)
+        held = mods;
+    else {
+        for (auto [m, mk] : modifierKeys)
+            if (mods & m) {
+                events.push_back({QEvent::KeyPress, mk, held, {}, false});
+                held |= m;
+            }
+        events.push_back({QEvent::KeyPress, k, mods, text, stroke == Stroke::Held});
+    }
+    if (stroke == Stroke::Click || stroke == Stroke::ReleaseOnly) {
+        events.push_back({QEvent::KeyRelease, k, mods, text, false});
+        for (int i = int(std::size(modifierKeys)) - 1; i >= 0; --i)
+            if (mods & modifierKeys[i].first) {  // each release still carries its own modifier
+                events.push_back({QEvent::KeyRelease, modifierKeys[i].second, held, {}, false});
+                held &= ~modifierKeys[i].first;
+            }
+    }
+    for (const Event& e : events) {
+        if (!w)
+            break;
+        qt_handleKeyEvent(w, e.type, e.key, e.mods, e.text, e.repeat);
+        QCoreApplication::processEvents();
+    }
+    return !QTest::currentTestFailed();
 }
 
-inline void autoRepeatPress(Qt::Key k, QWindow* window = nullptr)
+// A press of a key held down long enough to repeat.
+inline bool heldPress(Qt::Key k, QWindow* target = nullptr) { return key(k, Qt::NoModifier, target, Stroke::Held); }
+
+// A left click on `widget` through its window; the release is dropped when
+// the press already destroyed the window.
+inline bool click(QWidget* widget)
 {
-    QWindow* target = window ? window : keyWindow();
-    QVERIFY(target);
-    qt_handleKeyEvent(target, QEvent::KeyPress, k, Qt::NoModifier, k == Qt::Key_Return ? "\r" : QString(), true);
+    if (!widget) {
+        QTest::qFail("no widget to click", __FILE__, __LINE__);
+        return false;
+    }
+    QPointer<QWindow> w(widget->window()->windowHandle());
+    const QPoint at = widget->mapTo(widget->window(), widget->rect().center());
+    QTest::mousePress(w, Qt::LeftButton, {}, at);
+    if (w)
+        QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+    return !QTest::currentTestFailed();
+}
+inline bool click(std::string_view formName, std::string_view name) { return click(control(formName, name)); }
+
+// Closes a modal window the way its user would, so that its showing returns.
+inline void closeModal(QWidget* modal)
+{
+    if (auto* box = qobject_cast<QMessageBox*>(modal))
+        box->done(0);
+    else if (modal)
+        modal->close();
 }
 
 inline QList<QPointer<QTimer>>& pendingSteps()
@@ -69,60 +150,81 @@ inline QList<QPointer<QTimer>>& pendingSteps()
     return timers;
 }
 
-// Drops the steps still waiting for a window (call at the end of each test).
-inline void cancelModalSteps()
-{
-    for (const QPointer<QTimer>& t : pendingSteps())
-        delete t.data();
-    pendingSteps().clear();
-}
-
-// Runs `step` once the modal window named `name` is up and active (or, with an
-// empty name, once any modal window is), from inside its modal loop; with
-// nullptr when none comes within a few seconds.
-inline void whenModal(const char* name, std::function<void(QWidget*)> step)
+// Runs `step` once the modal window named `name` (any modal window for an
+// empty name) is up and has the keyboard, from inside its modal loop. Gives up
+// after kWaitMs with a failure naming the window, closing whatever modal window
+// is open instead. A step that fails leaves no window open behind it.
+inline void whenModal(const char* name, std::function<void(QWidget&)> step)
 {
     auto* timer = new QTimer;
+    timer->setObjectName(*name ? name : "any modal window");
     pendingSteps() << timer;
     auto tries = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [=] {
         QWidget* modal = QApplication::activeModalWidget();
         const bool ready = modal && modal->isActiveWindow() && (!*name || modal->objectName() == name);
-        if (ready || ++*tries > 500) {
-            timer->stop();
-            timer->deleteLater();
-            step(ready ? modal : nullptr);
+        if (!ready && ++*tries * timer->interval() < kWaitMs)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        pendingSteps().removeAll(QPointer<QTimer>(timer));
+        if (!ready) {
+            QTest::qFail(qPrintable(QStringLiteral("no modal window '%1' came within %2 ms (open: '%3')")
+                                        .arg(timer->objectName()).arg(kWaitMs).arg(modal ? modal->objectName() : "")),
+                         __FILE__, __LINE__);
+            closeModal(modal);
+            return;
         }
+        QPointer<QWidget> alive(modal);
+        step(*modal);
+        if (QTest::currentTestFailed() && alive && alive->isVisible())
+            closeModal(alive);
     });
     timer->start(5);
 }
 
 // Runs `action` and returns the text of the error report it brought up,
-// closing the report; empty when none came.
+// closing the report; a failure when none came.
 inline QString errorReportFrom(const std::function<void()>& action)
 {
     QString report;
-    whenModal("errorReport", [&](QWidget* m) {
-        if (auto* box = qobject_cast<QMessageBox*>(m)) {
-            report = box->text();
-            box->accept();
-        }
+    whenModal("errorReport", [&](QWidget& m) {
+        report = m.property("text").toString();
+        closeModal(&m);
     });
     action();
-    cancelModalSteps();
     return report;
 }
 
+// The names of the modal windows that came up while `action` ran or right
+// after it; each is closed at once.
+inline QStringList modalsDuring(const std::function<void()>& action)
+{
+    QStringList seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (QWidget* m = QApplication::activeModalWidget()) {
+            seen << m->objectName();
+            closeModal(m);
+        }
+    });
+    watch.start(2);
+    action();
+    letQueuedReactionsRun();
+    return seen;
+}
+
 // Shows the main menu afresh, active, with every other window closed.
-inline QWidget* startMenu()
+inline bool startMenu()
 {
     forms::resetEnded();
-    forms::Form& menu = form("Form1");
-    menu.unload();
-    menu.show();
-    if (!QTest::qWaitForWindowActive(menu.window()))
-        return nullptr;
-    return menu.window();
+    form("Form1").unload();
+    form("Form1").show();
+    if (!QTest::qWaitForWindowActive(window("Form1"), kWaitMs)) {
+        QTest::qFail("the main menu did not become active", __FILE__, __LINE__);
+        return false;
+    }
+    return true;
 }
 
 inline void setUpOnce(RecordingStarter& starter)
@@ -136,11 +238,56 @@ inline void setUpOnce(RecordingStarter& starter)
 inline float cursorTop() { return form("Form1").top("Cur"); }
 
 // Steps the cursor down to catalogue entry k.
-inline void moveCursorTo(int k)
+inline bool moveCursorTo(int k)
 {
     for (int i = 0; i < 6 && cursorTop() != playdeck::entries()[k].stop; ++i)
-        key(Qt::Key_Down);
-    QCOMPARE(cursorTop(), playdeck::entries()[k].stop);
+        if (!key(Qt::Key_Down))
+            return false;
+    if (cursorTop() != playdeck::entries()[k].stop) {
+        QTest::qFail(qPrintable(QStringLiteral("the cursor does not reach stop %1").arg(k)), __FILE__, __LINE__);
+        return false;
+    }
+    return true;
+}
+
+// Fails, naming it, when a modal window has been open for kWaitMs with nobody
+// closing it, and closes it so that its showing call returns.
+class ModalWatchdog : public QObject {
+public:
+    ModalWatchdog()
+    {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            QWidget* m = QApplication::activeModalWidget();
+            if (m != seen_) {
+                seen_ = m;
+                since_.start();
+            } else if (m && since_.elapsed() > kWaitMs) {
+                QTest::qFail(qPrintable(QStringLiteral("modal window '%1' stayed open %2 ms and was closed")
+                                            .arg(m->objectName()).arg(kWaitMs)), __FILE__, __LINE__);
+                closeModal(m);
+            }
+        });
+        timer_.start(50);
+    }
+
+private:
+    QTimer timer_;
+    QPointer<QWidget> seen_;
+    QElapsedTimer since_;
+};
+
+// Ends a test: a step whose window never came is a failure.
+inline void finishSteps()
+{
+    QStringList missed;
+    for (const QPointer<QTimer>& t : pendingSteps())
+        if (t) {
+            missed << t->objectName();
+            delete t.data();
+        }
+    pendingSteps().clear();
+    if (!missed.isEmpty() && !QTest::currentTestFailed())
+        QTest::qFail(qPrintable("never shown: " + missed.join(", ")), __FILE__, __LINE__);
 }
 
 // The common frame of a window test: the program's windows with a recorder
@@ -149,6 +296,7 @@ class WindowTest : public QObject {
     Q_OBJECT
 protected:
     RecordingStarter starter;
+    ModalWatchdog watchdog;
 
 private slots:
     void initTestCase() { setUpOnce(starter); }
@@ -157,7 +305,7 @@ private slots:
         starter.commands.clear();
         QVERIFY(startMenu());
     }
-    void cleanup() { cancelModalSteps(); }
+    void cleanup() { finishSteps(); }
 };
 
 }  // namespace harness
