@@ -8,17 +8,16 @@
 set -euo pipefail
 playdeck=$1 recorder=$2 close_window=$3
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing"; exit 77; }
-source "$(dirname "$0")/../support/xvfb.sh"
+source "$(dirname "$0")/../support/script.sh"
 
 tmp=$(mktemp -d)
+trap finally EXIT
 app="$tmp/my games é"
 mkdir -p "$app/data"
 cp "$playdeck" "$app/playdeck"
 cp "$recorder" "$app/data/Runcart.exe"
 export PLAYDECK_RECORD="$tmp/record"
-xvfb= menu=
-trap '[ -n "$menu" ] && kill "$menu" 2>/dev/null; [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$tmp"' EXIT
-start_xvfb "$tmp/display"
+start_xvfb
 
 visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
 start() {
@@ -57,7 +56,6 @@ for row in "${plan[@]}"; do
 done
 
 # Every record: the program, its one argument, the working directory.
-fail=0
 for f in "$tmp"/record.[0-9]*; do
   { read -r argc; read -r prog; read -r arg; read -r cwd; } < "$f"
   echo "$arg" >> "$tmp/started"
