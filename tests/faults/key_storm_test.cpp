@@ -92,7 +92,7 @@ private slots:
 
             const playdeck::Entry* entry = playdeck::entryAtStop(cursorTop());
             const qsizetype shownBefore = closer.shown.size();
-            const std::size_t launchesBefore = starter.commands.size();
+            const qsizetype launchesBefore = starter.tails.size();
             QVERIFY(key(k, mods, nullptr, stroke));
             if (forms::hasEnded()) {  // Exit by its access key or by Space on the button
                 ++restarts;
@@ -103,7 +103,7 @@ private slots:
             if (!isEnter || stroke == Stroke::ReleaseOnly || !menuHasKeys)
                 continue;
             const QStringList shown = closer.shown.mid(shownBefore);
-            const std::size_t launched = starter.commands.size() - launchesBefore;
+            const qsizetype launched = starter.tails.size() - launchesBefore;
             if (stroke == Stroke::Held) {  // a held Enter does nothing at all
                 QVERIFY2(shown.isEmpty() && launched == 0, qPrintable(where + shown.join(',')));
             } else if (!entry->dialog.empty()) {  // the dialog, and one part at most from it

@@ -23,7 +23,7 @@
 #include <QWindow>
 
 #include <functional>
-#include <vector>
+#include <utility>
 
 namespace harness {
 
@@ -32,22 +32,15 @@ inline constexpr int kWaitMs = 5000;  // the longest any helper waits for a wind
 // before a check that nothing happened.
 inline void letQueuedReactionsRun() { QTest::qWait(50); }
 
+// In place of the process start: the launch tails, in order, and success.
 class RecordingStarter : public playdeck::ProcessStarter {
 public:
     std::optional<std::string> start(const playdeck::LaunchCommand& command) override
     {
-        commands.push_back(command);
+        tails << QString::fromStdString(command.commandLine.substr(forms::applicationDirectory().size()));
         return std::nullopt;
     }
-    QStringList tails() const
-    {
-        QStringList out;
-        for (const auto& c : commands)
-            out << QString::fromStdString(c.commandLine.substr(appDir.size()));
-        return out;
-    }
-    std::vector<playdeck::LaunchCommand> commands;
-    std::string appDir = forms::applicationDirectory();
+    QStringList tails;
 };
 
 // The only places that reach the toolkit objects behind a form.
@@ -79,38 +72,29 @@ inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow*
         QTest::qFail("no window has the keyboard", __FILE__, __LINE__);
         return false;
     }
-    struct Event { QEvent::Type type; int key; Qt::KeyboardModifiers mods; QString text; bool repeat; };
-    std::vector<Event> events;
-    static const std::pair<Qt::KeyboardModifier, Qt::Key> modifierKeys[] = {
+    const auto send = [&](QEvent::Type type, int code, Qt::KeyboardModifiers m, const QString& text = {}) {
+        if (w) {
+            qt_handleKeyEvent(w, type, code, m, text, stroke == Stroke::Held && code == k);
+            QCoreApplication::processEvents();
+        }
+    };
+    static const std::pair<Qt::KeyboardModifier, Qt::Key> modifiers[] = {
         {Qt::ShiftModifier, Qt::Key_Shift}, {Qt::ControlModifier, Qt::Key_Control},
         {Qt::AltModifier, Qt::Key_Alt}, {Qt::MetaModifier, Qt::Key_Meta}};
-    const QString text = k == Qt::Key_Return || k == Qt::Key_Enter ? QStringLiteral("\r")
-                         : QTest::keyToAscii(k) ? QString(QChar::fromLatin1(QTest::keyToAscii(k)))
-                                                : QString();
-    Qt::KeyboardModifiers held;
-    if (stroke == Stroke::ReleaseOnly)
-        held = mods;
-    else {
-        for (auto [m, mk] : modifierKeys)
-            if (mods & m) {
-                events.push_back({QEvent::KeyPress, mk, held, {}, false});
-                held |= m;
-            }
-        events.push_back({QEvent::KeyPress, k, mods, text, stroke == Stroke::Held});
+    const char ascii = k == Qt::Key_Return || k == Qt::Key_Enter ? '\r' : QTest::keyToAscii(k);
+    const QString text = ascii ? QString(QChar::fromLatin1(ascii)) : QString();
+    Qt::KeyboardModifiers held = stroke == Stroke::ReleaseOnly ? mods : Qt::KeyboardModifiers();
+    if (stroke != Stroke::ReleaseOnly) {
+        for (auto [m, code] : modifiers)
+            if (mods & m)
+                send(QEvent::KeyPress, code, std::exchange(held, held | m));
+        send(QEvent::KeyPress, k, mods, text);
     }
     if (stroke == Stroke::Click || stroke == Stroke::ReleaseOnly) {
-        events.push_back({QEvent::KeyRelease, k, mods, text, false});
-        for (int i = int(std::size(modifierKeys)) - 1; i >= 0; --i)
-            if (mods & modifierKeys[i].first) {  // each release still carries its own modifier
-                events.push_back({QEvent::KeyRelease, modifierKeys[i].second, held, {}, false});
-                held &= ~modifierKeys[i].first;
-            }
-    }
-    for (const Event& e : events) {
-        if (!w)
-            break;
-        qt_handleKeyEvent(w, e.type, e.key, e.mods, e.text, e.repeat);
-        QCoreApplication::processEvents();
+        send(QEvent::KeyRelease, k, mods, text);
+        for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
+            if (mods & it->first)  // each release still carries its own modifier
+                send(QEvent::KeyRelease, it->second, std::exchange(held, held & ~it->first));
     }
     return !QTest::currentTestFailed();
 }
@@ -302,7 +286,7 @@ private slots:
     void initTestCase() { setUpOnce(starter); }
     void init()
     {
-        starter.commands.clear();
+        starter.tails.clear();
         QVERIFY(startMenu());
     }
     void cleanup() { finishSteps(); }

@@ -59,7 +59,7 @@ private slots:
             QVERIFY(how == 2 ? click(dialog.findChild<QWidget*>(button)) : key(how ? Qt::Key_Space : Qt::Key_Return));
         });
         QVERIFY(key(Qt::Key_Return));
-        QCOMPARE(starter.tails(), QStringList{p.tail});
+        QCOMPARE(starter.tails, QStringList{p.tail});
         QVERIFY(!form(p.dialog).isLoaded());
         QCOMPARE(cursorTop(), 120.0f + 840 * p.entry);
         QVERIFY(!QApplication::activeModalWidget());
@@ -100,7 +100,7 @@ private slots:
                 QVERIFY(!form(r.name).isLoaded());
             }
         }
-        QVERIFY(starter.commands.empty());
+        QVERIFY(starter.tails.isEmpty());
     }
 
     void heldEnterDoesNotClickIntoTheDialog()
@@ -110,12 +110,12 @@ private slots:
             for (int i = 0; i < 5; ++i)
                 QVERIFY(heldPress(Qt::Key_Return));
             letQueuedReactionsRun();
-            QVERIFY(starter.commands.empty());
+            QVERIFY(starter.tails.isEmpty());
             QVERIFY(form("contra").isLoaded());
             QVERIFY(key(Qt::Key_Return));  // a fresh press does
         });
         QVERIFY(key(Qt::Key_Return));
-        QCOMPARE(starter.tails(), QStringList{"\\data\\Runcart.exe data\\bexo.dat"});
+        QCOMPARE(starter.tails, QStringList{"\\data\\Runcart.exe data\\bexo.dat"});
     }
 
     void aFailedStartFromADialogIsReportedAndTheDialogCloses()
@@ -188,7 +188,7 @@ private slots:
             QVERIFY(round ? click("Form1", "Command2") : key(Qt::Key_A, Qt::AltModifier));
             QVERIFY(!form("About").isLoaded());
         }
-        QVERIFY(starter.commands.empty());
+        QVERIFY(starter.tails.isEmpty());
     }
 
     // Blanks count like letters; a blank run that does not fit is dropped with
