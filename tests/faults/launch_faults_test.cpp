@@ -4,11 +4,6 @@
 // exactly its argument and nothing else; hundreds of launches from the menu
 // leave no zombies and no open descriptors behind.
 #include "../ui/harness.h"
-#include "processes.h"
-
-#include "catalogue.h"
-#include "launch.h"
-#include "process.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,11 +22,8 @@ const QString kTail = QStringLiteral("\\data\\Runcart.exe data\\mado3.dat");
 QString appDir() { return QString::fromStdString(forms::applicationDirectory()); }
 QString emulator() { return appDir() + "/data/Runcart.exe"; }
 
-void clearEmulator()
-{
-    QFile::remove(emulator());
-    QDir(appDir() + "/data").removeRecursively();
-}
+void clearEmulator() { QDir(appDir() + "/data").removeRecursively(); }
+int openDescriptors() { return int(QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size()); }
 
 bool putExecutable(const QString& from, const QString& to)
 {
@@ -79,11 +71,8 @@ bool allReaped(const QList<qint64>& pids)
 
 // Sets the working directory and PLAYDECK_RECORD for one test and puts both
 // back however the test ends.
-class Surroundings {
-public:
+struct Surroundings {
     Surroundings(const QString& dir, const QString& record)
-        : cwd_(QDir::currentPath()), hadRecord_(qEnvironmentVariableIsSet("PLAYDECK_RECORD")),
-          record_(qgetenv("PLAYDECK_RECORD"))
     {
         if (!dir.isEmpty())
             QDir::setCurrent(dir);
@@ -91,17 +80,12 @@ public:
     }
     ~Surroundings()
     {
-        QDir::setCurrent(cwd_);
-        if (hadRecord_)
-            qputenv("PLAYDECK_RECORD", record_);
-        else
-            qunsetenv("PLAYDECK_RECORD");
+        QDir::setCurrent(cwd);
+        hadRecord ? qputenv("PLAYDECK_RECORD", oldRecord) : qunsetenv("PLAYDECK_RECORD");
     }
-
-private:
-    QString cwd_;
-    bool hadRecord_;
-    QByteArray record_;
+    const QString cwd = QDir::currentPath();
+    const bool hadRecord = qEnvironmentVariableIsSet("PLAYDECK_RECORD");
+    const QByteArray oldRecord = qgetenv("PLAYDECK_RECORD");
 };
 
 }  // namespace
@@ -215,7 +199,7 @@ private slots:
         QVERIFY(moveCursorTo(4));
         QVERIFY(key(Qt::Key_Return));  // the first start may open what stays open
         QCOMPARE(waitForRecords(record, 1).size(), 1);
-        const int fdsBefore = processes::openDescriptors();
+        const int fdsBefore = openDescriptors();
         const int count = 300;
         for (int i = 1; i < count && !QApplication::activeModalWidget(); ++i)
             QVERIFY(key(Qt::Key_Return));
@@ -224,7 +208,7 @@ private slots:
         QCOMPARE(got.size(), count);
         for (const QStringList& r : got)
             QCOMPARE(r, QStringList({"argc=2", emulator(), "data/mado3.dat", appDir()}));
-        QCOMPARE(processes::openDescriptors(), fdsBefore);
+        QCOMPARE(openDescriptors(), fdsBefore);
         QVERIFY2(allReaped(got.keys()), "an emulator that ended was not reaped");
         QCOMPARE(cursorTop(), playdeck::entries()[4].stop);
     }
