@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
+#include <QThread>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -235,20 +236,25 @@ inline bool moveCursorTo(int k)
 }
 
 // Fails, naming it, when a modal window has been open for kWaitMs with nobody
-// closing it, and closes it so that its showing call returns.
+// closing it, and closes it so that its showing call returns; leaves an event
+// loop that has run that long with no modal window at all.
 class ModalWatchdog : public QObject {
 public:
     ModalWatchdog()
     {
         connect(&timer_, &QTimer::timeout, this, [this] {
             QWidget* m = QApplication::activeModalWidget();
-            if (m != seen_) {
+            const bool nested = QThread::currentThread()->loopLevel() > 0;
+            if (m != seen_ || (!m && !nested)) {
                 seen_ = m;
                 since_.start();
-            } else if (m && since_.elapsed() > kWaitMs) {
-                QTest::qFail(qPrintable(QStringLiteral("modal window '%1' stayed open %2 ms and was closed")
-                                            .arg(m->objectName()).arg(kWaitMs)), __FILE__, __LINE__);
-                closeModal(m);
+            } else if (since_.elapsed() > kWaitMs) {
+                const QString what = m ? QStringLiteral("modal window '%1'").arg(m->objectName())
+                                       : QStringLiteral("a modal loop without a window");
+                QTest::qFail(qPrintable(QStringLiteral("%1 stayed open %2 ms and was closed").arg(what).arg(kWaitMs)),
+                             __FILE__, __LINE__);
+                m ? closeModal(m) : QCoreApplication::exit(1);
+                since_.start();
             }
         });
         timer_.start(50);

@@ -1,12 +1,15 @@
-// The part-selection dialogs, quick help and About, opened from the main menu
-// the way a player does, with keys and clicks through the window system; and
-// the breaking of label text into lines.
+// The program's windows on the offscreen platform, driven the way a player
+// does, with keys and clicks through the window system: the main menu's cursor,
+// Enter and buttons, the part dialogs, quick help and About, ending the
+// program, a failed launch, what a grab shows; and the breaking of label text
+// into lines.
 #include "harness.h"
 
 #include "about.h"
 #include "hlpfrm.h"
 #include "textwrap.h"
 
+#include <QImage>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -33,6 +36,148 @@ class WindowsTest : public WindowTest {
     Q_OBJECT
 
 private slots:
+    void startsOnTheFirstTitleWithTheCursorFocused()
+    {
+        QCOMPARE(cursorTop(), 120.0f);
+        QCOMPARE(control("Form1", "Cur")->geometry(), QRect(8, 8, 16, 13));
+        QCOMPARE(focusName(), QString("Cur"));
+        // Tab runs Cur, Exit, About, Help and back.
+        for (const char* next : {"Command1", "Command2", "Command3", "Cur"}) {
+            QVERIFY(key(Qt::Key_Tab));
+            QCOMPARE(focusName(), QString(next));
+        }
+        QCOMPARE(cursorTop(), 120.0f);
+    }
+
+    void arrowsMoveTheCursorAndWrap()
+    {
+        QVERIFY(key(Qt::Key_Up));
+        QCOMPARE(cursorTop(), 4320.0f);
+        QCOMPARE(control("Form1", "Cur")->y(), 288);
+        QVERIFY(key(Qt::Key_Down));
+        QCOMPARE(cursorTop(), 120.0f);
+        for (int i = 1; i <= 6; ++i) {
+            QVERIFY(key(Qt::Key_Down, i % 2 ? Qt::ShiftModifier : Qt::ControlModifier));
+            QCOMPARE(cursorTop(), 120.0f + 840 * (i % 6));
+            QCOMPARE(control("Form1", "Cur")->y(), 8 + 56 * (i % 6));
+        }
+        for (Qt::Key other : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Escape, Qt::Key_Q, Qt::Key_Space, Qt::Key_PageDown})
+            QVERIFY(key(other));
+        QCOMPARE(cursorTop(), 120.0f);
+        QVERIFY(starter.tails.isEmpty());
+        QVERIFY(!forms::hasEnded());
+    }
+
+    // Enter on each title, with the focus on the cursor or on a button (the
+    // button must not be clicked as well): one dialog, or for the fifth title
+    // one launch; a held Enter does nothing, a fresh one acts again.
+    void enterActsOnTheTitleUnderTheCursorOnce_data()
+    {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("dialog");
+        const char* dialogs[] = {"turtles", "tsubasa", "gaiden", "contra", "", "duckt"};
+        for (int k = 0; k < 6; ++k)
+            for (const char* focus : {"Cur", "Command1", "Command2", "Command3"})
+                QTest::addRow("%d %s", k + 1, focus) << k << QString(focus) << QString(dialogs[k]);
+    }
+    void enterActsOnTheTitleUnderTheCursorOnce()
+    {
+        QFETCH(int, entry);
+        QFETCH(QString, focus);
+        QFETCH(QString, dialog);
+        QVERIFY(moveCursorTo(entry));
+        while (focusName() != focus)  // Exit, About and Help come after Cur in tab order
+            QVERIFY(key(Qt::Key_Tab));
+        const QStringList shown = modalsDuring([] { key(Qt::Key_Return); });
+        QVERIFY(!QTest::currentTestFailed());
+        QCOMPARE(shown, dialog.isEmpty() ? QStringList{} : QStringList{dialog});
+        QCOMPARE(starter.tails, dialog.isEmpty() ? QStringList{"\\data\\Runcart.exe data\\mado3.dat"} : QStringList{});
+        QCOMPARE(cursorTop(), 120.0f + 840 * entry);
+        QVERIFY(!forms::hasEnded());
+        QCOMPARE(focusName(), focus);
+
+        QCOMPARE(modalsDuring([] { for (int i = 0; i < 5; ++i) heldPress(Qt::Key_Return); }), QStringList{});
+        QCOMPARE(starter.tails.size(), dialog.isEmpty() ? 1 : 0);
+        if (dialog.isEmpty()) {
+            QVERIFY(key(Qt::Key_Enter, Qt::KeypadModifier));
+            QCOMPARE(starter.tails.size(), 2);
+        }
+    }
+
+    void accessKeysAndButtonsOpenTheirWindows()
+    {
+        for (auto [letter, name] : {std::pair{Qt::Key_A, "About"}, std::pair{Qt::Key_H, "hlpfrm"}}) {
+            QCOMPARE(modalsDuring([&] { key(letter, Qt::AltModifier); }), QStringList{name});
+            QCOMPARE(modalsDuring([&] { click("Form1", letter == Qt::Key_A ? "Command2" : "Command3"); }),
+                     QStringList{name});
+            QVERIFY(form("Form1").isLoaded());
+        }
+    }
+
+    // Exit by its access key, a click, Space on the button, and the close box; the
+    // modifier held with Space is released after the windows are gone.
+    void exitAndTheCloseBoxEndTheProgram()
+    {
+        const std::function<bool()> ways[] = {
+            [] { return key(Qt::Key_X, Qt::AltModifier); },
+            [] { return click("Form1", "Command1"); },
+            [] { return key(Qt::Key_Tab) && key(Qt::Key_Space, Qt::ControlModifier); },
+            [] { window("Form1")->windowHandle()->close(); return true; },
+        };
+        for (const auto& way : ways) {
+            QVERIFY(startMenu());
+            QVERIFY(way());
+            QVERIFY(forms::hasEnded());
+            QVERIFY(!form("Form1").isLoaded());
+        }
+    }
+
+    void aFailedLaunchIsReportedAndTheMenuGoesOn()
+    {
+        ui::setProcessStarter(nullptr);  // the real one: no emulator beside this test
+        QVERIFY(moveCursorTo(4));
+        const QString report = errorReportFrom([] { key(Qt::Key_Return); });
+        ui::setProcessStarter(&starter);
+        QVERIFY(!QTest::currentTestFailed());
+        QVERIFY2(report.contains("/data/Runcart.exe") && report.contains("No such file"), qPrintable(report));
+        QVERIFY(!forms::hasEnded());
+        QCOMPARE(cursorTop(), 3480.0f);
+        QVERIFY(key(Qt::Key_Down));
+        QCOMPARE(cursorTop(), 4320.0f);
+    }
+
+    void theGrabShowsCursorPicturesAndLinesWhereDefined()
+    {
+        const QImage arrow = QImage(forms::assetPath("cursor_arrow")).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(arrow.size(), QSize(16, 13));
+        const auto grab = [] { return window("Form1")->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        for (int k = 0; k < 6; ++k) {
+            const QImage shot = grab();
+            QCOMPARE(shot.copy(8, 8 + 56 * k, 16, 13), arrow);
+            // The next stop shows the white window, not a stale arrow.
+            QCOMPARE(shot.pixel(16, 8 + 56 * ((k + 1) % 6) + 6), qRgb(255, 255, 255));
+            QVERIFY(key(Qt::Key_Down));
+        }
+        const QImage shot = grab();
+        // Title pictures: black rectangles of 49 x 57 (49 x 49 for the last) in the right column.
+        for (int k = 0; k < 6; ++k) {
+            const int top = 8 + 56 * k, height = k == 5 ? 49 : 57;
+            QCOMPARE(shot.pixel(240, top + 1), qRgb(0, 0, 0));
+            QCOMPARE(shot.pixel(240 + 48, top + height - 2), qRgb(0, 0, 0));
+            QCOMPARE(shot.pixel(240 + 49, top + 2), qRgb(255, 255, 255));
+        }
+        QCOMPARE(shot.pixel(300, 8 + 56 * 5 + 49), qRgb(255, 255, 255));
+        // Separator lines at the tops of titles 2 to 6, from x 32 to 303.
+        for (int k = 1; k < 6; ++k) {
+            const int y = 8 + 56 * k;
+            for (int x : {32, 200, 303})
+                QCOMPARE(qGray(shot.pixel(x, y)), 0);
+            for (QPoint p : {QPoint(31, y), QPoint(304, y), QPoint(200, y + 1)})
+                QCOMPARE(shot.pixel(p), qRgb(255, 255, 255));
+        }
+        shot.save(QStringLiteral(PLAYDECK_SCREENSHOTS "/main_menu.png"));
+    }
     // Each part button, reached by Tab, pressed by Enter, Space or a click:
     // one launch of its tail, the dialog gone, the menu as it was.
     void everyPartStartsFromItsButton_data()
@@ -66,41 +211,54 @@ private slots:
         QCOMPARE(keyWindow(), window("Form1")->windowHandle());
     }
 
-    void dialogsAreBorderlessAtTheirPlaceAndOpenTheSameEveryTime()
+    // Every window where its definition puts it, with its caption, border,
+    // icon and background; fixed in size; no default button.
+    void everyWindowIsAsDefined()
     {
-        struct Row { int entry; const char* name; QRect geometry; int buttons; int width; QColor background; };
-        const QColor face = QApplication::palette().color(QPalette::Window);
+        struct Row { const char* name; const char* title; QRect geometry; bool border, icon; QColor background; };
+        const QColor face = QApplication::palette().color(QPalette::Window), white = Qt::white, black = Qt::black;
         const Row rows[] = {
-            {0, "turtles", {209, 165, 185, 86}, 3, 169, Qt::white}, {1, "tsubasa", {237, 192, 185, 57}, 2, 169, face},
-            {2, "gaiden", {250, 192, 170, 58}, 2, 153, face},      {3, "contra", {237, 178, 170, 57}, 2, 153, face},
-            {5, "duckt", {223, 192, 170, 58}, 2, 153, face},
+            {"Form1", "PLAYDECK", {156, 63, 312, 374}, true, true, white},  // 2340, 945, 4680 x 5610 twips
+            {"hlpfrm", "Quick Help", {170, 145, 295, 223}, true, true, face},
+            {"About", "About PLAYDECK", {156, 132, 312, 213}, true, true, black},
+            {"turtles", "Teenage Mutant Ninja Turtles", {209, 165, 185, 86}, false, false, white},
+            {"tsubasa", "Captain Tsubasa", {237, 192, 185, 57}, false, false, face},
+            {"gaiden", "Ninja Gaiden", {250, 192, 170, 58}, false, false, face},
+            {"contra", "Contra", {237, 178, 170, 57}, false, false, face},
+            {"duckt", "Duck Tales", {223, 192, 170, 58}, false, false, face},
         };
         for (const Row& r : rows) {
-            QVERIFY(moveCursorTo(r.entry));
-            for (int round = 0; round < 2; ++round) {
-                whenModal(r.name, [&](QWidget& d) {
-                    QCOMPARE(d.geometry(), r.geometry);
-                    QVERIFY(d.windowFlags() & Qt::FramelessWindowHint);
-                    QVERIFY(d.windowIcon().isNull());
-                    QCOMPARE(d.palette().color(QPalette::Window), r.background);
-                    const auto buttons = d.findChildren<QPushButton*>();
-                    QCOMPARE(buttons.size(), r.buttons);
-                    for (QPushButton* b : buttons) {
-                        QCOMPARE(b->geometry(), QRect(8, 8 + 24 * (b->objectName().back().digitValue() - 1), r.width, 17));
-                        QVERIFY(!b->isDefault() && !b->autoDefault());
-                    }
-                    QCOMPARE(focusName(), QString("Command1"));
-                    if (round == 0) {
-                        saveGrab(d, QString("dialog_") + r.name);
-                        QVERIFY(key(Qt::Key_Tab));  // leaves the focus elsewhere; the next showing starts afresh
-                    }
-                    QVERIFY(key(Qt::Key_Escape));
-                });
-                QVERIFY(key(Qt::Key_Return));
+            const auto check = [&](QWidget& w) {
+                QCOMPARE(w.windowTitle(), QString(r.title));
+                QCOMPARE(w.geometry(), r.geometry);
+                QCOMPARE(w.minimumSize(), w.maximumSize());
+                QCOMPARE(w.windowFlags() & (Qt::FramelessWindowHint | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint),
+                         r.border ? Qt::WindowFlags() : Qt::FramelessWindowHint);
+                QCOMPARE(!w.windowIcon().isNull(), r.icon);
+                QCOMPARE(w.palette().color(QPalette::Window), r.background);
+                for (QPushButton* b : w.findChildren<QPushButton*>())
+                    QVERIFY(!b->isDefault() && !b->autoDefault());
+                if (!r.border)  // part buttons, one below the other
+                    for (QPushButton* b : w.findChildren<QPushButton*>())
+                        QCOMPARE(b->geometry(), QRect(8, 8 + 24 * (b->objectName().back().digitValue() - 1),
+                                                      r.geometry.width() > 180 ? 169 : 153, 17));
+                if (!r.border)
+                    saveGrab(w, QString("dialog_") + r.name);
+                else if (r.name != std::string_view("Form1"))
+                    saveGrab(w, QString(r.name).toLower());
+                w.close();
+            };
+            if (QString(r.name) == "Form1") {
+                check(*window("Form1"));
+                QVERIFY(forms::hasEnded());  // its close box ends the program
+                QVERIFY(startMenu());
+            } else {
+                whenModal(r.name, check);
+                form(r.name).showModal();
+                QVERIFY(!QTest::currentTestFailed());
                 QVERIFY(!form(r.name).isLoaded());
             }
         }
-        QVERIFY(starter.tails.isEmpty());
     }
 
     void heldEnterDoesNotClickIntoTheDialog()
@@ -138,18 +296,12 @@ private slots:
     {
         for (int close = 0; close < 3; ++close) {
             whenModal("hlpfrm", [&](QWidget& h) {
-                QCOMPARE(h.windowTitle(), QString("Quick Help"));
-                QCOMPARE(h.geometry(), QRect(170, 145, 295, 223));
-                QCOMPARE(h.minimumSize(), h.maximumSize());
-                QVERIFY(!(h.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
-                QVERIFY(!h.windowIcon().isNull());
                 QCOMPARE(focusName(), QString("Command1"));
                 for (int i = 1; i <= 4; ++i)
                     QCOMPARE(control("hlpfrm", "Image" + std::to_string(i))->geometry(), QRect(216, 32 + 32 * i, 24, 22));
                 QVERIFY(key(Qt::Key_Down, Qt::NoModifier, window("Form1")->windowHandle()));
                 QVERIFY(key(Qt::Key_Down) && key(Qt::Key_Up));
                 QCOMPARE(cursorTop(), 120.0f);
-                saveGrab(h, "hlpfrm");
                 if (close == 2)
                     h.windowHandle()->close();
                 else
@@ -165,10 +317,7 @@ private slots:
     void aboutKeepsEnterOnItsPicturesUntilOkHasTheFocus()
     {
         for (int round = 0; round < 2; ++round) {  // shown again: the same initial state
-            whenModal("About", [&](QWidget& a) {
-                QCOMPARE(a.windowTitle(), QString("About PLAYDECK"));
-                QCOMPARE(a.geometry(), QRect(156, 132, 312, 213));
-                QCOMPARE(a.palette().color(QPalette::Window), QColor(Qt::black));
+            whenModal("About", [&](QWidget&) {
                 QCOMPARE(control("About", "Picture1")->geometry(), QRect(208, 0, 103, 67));
                 QCOMPARE(control("About", "Picture2")->geometry(), QRect(232, 88, 44, 62));
                 QCOMPARE(focusName(), QString("Picture1"));
@@ -176,7 +325,6 @@ private slots:
                     QVERIFY(click("About", "Command1"));
                     return;
                 }
-                saveGrab(a, "about");
                 for (const char* next : {"Picture2", "Command1"}) {
                     QVERIFY(key(Qt::Key_Return) && key(Qt::Key_Space));
                     QVERIFY(form("About").isLoaded());
@@ -245,6 +393,7 @@ private slots:
                 w.close();
             });
             form(c.window).showModal();
+            QVERIFY(!QTest::currentTestFailed());
         }
     }
 };
