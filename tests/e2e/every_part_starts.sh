@@ -21,7 +21,7 @@ start_xvfb
 
 visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
 start() {
-  (cd / && exec "$app/playdeck") &
+  (cd / && exec "$app/playdeck" 2>> "$tmp/menu.log") &
   menu=$!
   wait_for 20 "the menu window" visible PLAYDECK
   id=$(visible PLAYDECK)

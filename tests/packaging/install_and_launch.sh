@@ -54,7 +54,7 @@ check "the manifest claims the player's emulator" bash -c "! grep -q Runcart.exe
 # presses its first part, Alt+X ends the program.
 if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
   start_xvfb
-  (cd / && exec "$prefix/bin/playdeck") &
+  (cd / && exec "$prefix/bin/playdeck" 2> "$tmp/menu.log") &
   menu=$!
   wait_for 20 "the menu window" xdotool search --onlyvisible --name '^PLAYDECK$'
   id=$(xdotool search --onlyvisible --name '^PLAYDECK$' | head -n1)

@@ -1,5 +1,5 @@
 # Sourced by the test scripts. Each sets `tmp` and calls `finally` for its EXIT
-# trap; failures are counted in `fail`.
+# trap; failures are counted in `fail`; the menu's own output goes to $tmp/menu.log.
 fail=0 xvfb= menu=
 check() {  # check <message> <command...>: a failure that lets the script go on
   local message=$1; shift
@@ -25,6 +25,7 @@ keep_manifest() {
   if [ -e "$manifest" ]; then cp -p "$manifest" "$tmp/manifest.saved"; fi
 }
 finally() {
+  [ $? != 0 ] && [ -s "$tmp/menu.log" ] && { echo "--- the menu wrote:"; cat "$tmp/menu.log"; }
   [ -n "$menu" ] && kill "$menu" 2>/dev/null
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   if [ -n "${manifest:-}" ]; then
