@@ -7,13 +7,15 @@ check() {  # check <message> <command...>: a failure that lets the script go on
 }
 wait_for() {  # wait_for <seconds> <what> <command...>: polls until the command succeeds
   local tries=$(( $1 * 20 )) what=$2; shift 2
-  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.05; done
+  for _ in $(seq "$tries"); do "$@" > /dev/null && return 0; sleep 0.05; done
   echo "FAIL: waited $(( tries / 20 )) s for $what"; exit 1
 }
 # A private Xvfb that picks a free display itself and writes its number once it
-# accepts clients (-displayfd), so the display is surely this one's.
+# accepts clients (-displayfd), so the display is surely this one's. It must not
+# reset when its last client leaves (a probe by xdotool, a menu that ended):
+# while it resets, it refuses the next client.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
   xvfb=$!
   wait_for 10 "Xvfb" test -s "$tmp/display"
   export DISPLAY=":$(head -n1 "$tmp/display")"

@@ -202,6 +202,7 @@ private slots:
             const QString button = QString("Command%1").arg(p.button);
             QCOMPARE(focusName(), button);
             QVERIFY(how == 2 ? click(dialog.findChild<QWidget*>(button)) : key(how ? Qt::Key_Space : Qt::Key_Return));
+            QVERIFY2(!form(p.dialog).isLoaded(), "the dialog stayed open after its launch");
         });
         QVERIFY(key(Qt::Key_Return));
         QCOMPARE(starter.tails, QStringList{p.tail});
