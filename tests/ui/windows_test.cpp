@@ -133,20 +133,6 @@ private slots:
         }
     }
 
-    void aFailedLaunchIsReportedAndTheMenuGoesOn()
-    {
-        ui::setProcessStarter(nullptr);  // the real one: no emulator beside this test
-        QVERIFY(moveCursorTo(4));
-        const QString report = errorReportFrom([] { key(Qt::Key_Return); });
-        ui::setProcessStarter(&starter);
-        QVERIFY(!QTest::currentTestFailed());
-        QVERIFY2(report.contains("/data/Runcart.exe") && report.contains("No such file"), qPrintable(report));
-        QVERIFY(!forms::hasEnded());
-        QCOMPARE(cursorTop(), 3480.0f);
-        QVERIFY(key(Qt::Key_Down));
-        QCOMPARE(cursorTop(), 4320.0f);
-    }
-
     void theGrabShowsCursorPicturesAndLinesWhereDefined()
     {
         const QImage arrow = QImage(forms::assetPath("cursor_arrow")).convertToFormat(QImage::Format_RGB32);
@@ -178,8 +164,9 @@ private slots:
         }
         shot.save(QStringLiteral(PLAYDECK_SCREENSHOTS "/main_menu.png"));
     }
-    // Each part button, reached by Tab, pressed by Enter, Space or a click:
-    // one launch of its tail, the dialog gone, the menu as it was.
+    // Each part button, reached by Tab, pressed by Enter, Space or a click
+    // (held keys do nothing): one launch of its tail, the dialog gone, the
+    // menu as it was.
     void everyPartStartsFromItsButton_data()
     {
         QTest::addColumn<int>("part");
@@ -201,6 +188,9 @@ private slots:
                 QVERIFY(key(Qt::Key_Tab));
             const QString button = QString("Command%1").arg(p.button);
             QCOMPARE(focusName(), button);
+            QVERIFY(heldPress(Qt::Key_Return) && heldPress(Qt::Key_Space));  // held keys click nothing
+            letQueuedReactionsRun();
+            QVERIFY(starter.tails.isEmpty() && form(p.dialog).isLoaded());
             QVERIFY(how == 2 ? click(dialog.findChild<QWidget*>(button)) : key(how ? Qt::Key_Space : Qt::Key_Return));
             QVERIFY2(!form(p.dialog).isLoaded(), "the dialog stayed open after its launch");
         });
@@ -260,21 +250,6 @@ private slots:
                 QVERIFY(!form(r.name).isLoaded());
             }
         }
-    }
-
-    void heldEnterDoesNotClickIntoTheDialog()
-    {
-        QVERIFY(moveCursorTo(3));
-        whenModal("contra", [&](QWidget&) {
-            for (int i = 0; i < 5; ++i)
-                QVERIFY(heldPress(Qt::Key_Return));
-            letQueuedReactionsRun();
-            QVERIFY(starter.tails.isEmpty());
-            QVERIFY(form("contra").isLoaded());
-            QVERIFY(key(Qt::Key_Return));  // a fresh press does
-        });
-        QVERIFY(key(Qt::Key_Return));
-        QCOMPARE(starter.tails, QStringList{"\\data\\Runcart.exe data\\bexo.dat"});
     }
 
     void aFailedStartFromADialogIsReportedAndTheDialogCloses()
