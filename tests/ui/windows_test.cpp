@@ -164,6 +164,7 @@ private slots:
         }
         shot.save(QStringLiteral(PLAYDECK_SCREENSHOTS "/main_menu.png"));
     }
+
     // Each part button, reached by Tab, pressed by Enter, Space or a click
     // (held keys do nothing): one launch of its tail, the dialog gone, the
     // menu as it was.
