@@ -25,7 +25,7 @@ start() {
   menu=$!
   wait_for 20 "the menu window" visible PLAYDECK
   id=$(visible PLAYDECK)
-  wait_for 5 "the menu to take the keyboard" test "$(xdotool getwindowfocus)" = "$id"
+  wait_for 10 "the menu to take the keyboard" test "$(xdotool getwindowfocus)" = "$id"
 }
 records() { find "$tmp" -maxdepth 1 -name 'record.[0-9]*' | wc -l; }
 gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
@@ -46,7 +46,7 @@ for row in "${plan[@]}"; do
       for _ in $(seq "$i"); do key Tab; done
       key space
       wait_for 10 "the dialog '$caption' to close" gone "$caption"
-      wait_for 5 "the menu to take the keyboard back" test "$(xdotool getwindowfocus)" = "$id"
+      wait_for 10 "the menu to take the keyboard back" test "$(xdotool getwindowfocus)" = "$id"
     fi
     n=$((n + 1))
     wait_for 10 "start $n" test "$(records)" -ge "$n"
@@ -67,7 +67,7 @@ done
 
 # Each way out ends the process by itself, with status 0.
 ends() {
-  wait_for 5 "$1 to end the program" bash -c "! kill -0 $menu 2>/dev/null"
+  wait_for 10 "$1 to end the program" bash -c "! kill -0 $menu 2>/dev/null"
   status=0
   wait "$menu" || status=$?
   menu=
