@@ -27,7 +27,9 @@ keep_manifest() {
   if [ -e "$manifest" ]; then cp -p "$manifest" "$tmp/manifest.saved"; fi
 }
 finally() {
-  [ $? != 0 ] && [ -s "$tmp/menu.log" ] && { echo "--- the menu wrote:"; cat "$tmp/menu.log"; }
+  local status=$?
+  set +e  # a menu that already ended must not keep the Xvfb from being stopped
+  [ $status != 0 ] && [ -s "$tmp/menu.log" ] && { echo "--- the menu wrote:"; cat "$tmp/menu.log"; }
   [ -n "$menu" ] && kill "$menu" 2>/dev/null
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   if [ -n "${manifest:-}" ]; then
