@@ -1,87 +1,82 @@
 #!/usr/bin/env bash
-# Starts the real menu from an application directory with a blank and a
-# non-ASCII letter in its path, with a recorder in place of the emulator, on a
-# virtual X display, and plays every game part with the keyboard: each must
-# start the emulator exactly once with its data file, in that directory.
+# The real menu, started from / out of an application directory with a blank
+# and a non-ASCII letter in its path, a recorder in place of the emulator, on a
+# virtual X display: every game part played by keyboard starts the emulator
+# exactly once with its data file, in that directory; then Alt+X, a click on
+# Exit, Space on Exit and the close box each end the program with status 0.
+#   every_part_starts.sh <playdeck> <recorder> <close_window>
 set -euo pipefail
-playdeck=$1 recorder=$2
+playdeck=$1 recorder=$2 close_window=$3
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb or xdotool missing"; exit 77; }
+source "$(dirname "$0")/../support/script.sh"
 
 tmp=$(mktemp -d)
+trap finally EXIT
 app="$tmp/my games é"
 mkdir -p "$app/data"
 cp "$playdeck" "$app/playdeck"
 cp "$recorder" "$app/data/Runcart.exe"
 export PLAYDECK_RECORD="$tmp/record"
+start_xvfb
 
-display=:$(( 200 + RANDOM % 500 ))
-while [ -e "/tmp/.X11-unix/X${display#:}" ]; do display=":$(( ${display#:} + 1 ))"; done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-menu=
-cleanup() { [ -n "$menu" ] && kill "$menu" 2>/dev/null; kill "$xvfb" 2>/dev/null; rm -rf "$tmp"; }
-trap cleanup EXIT
-export DISPLAY=$display
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.05; done
-
-cd /   # the emulator must get the application directory all the same
-"$app/playdeck" &
-menu=$!
-timeout 20 xdotool search --sync --onlyvisible --name '^PLAYDECK$' >/dev/null
-
+visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+start() {
+  (cd / && exec "$app/playdeck" 2>> "$tmp/menu.log") &
+  menu=$!
+  wait_for 20 "the menu window" visible PLAYDECK
+  id=$(visible PLAYDECK)
+  wait_for 10 "the menu to take the keyboard" test "$(xdotool getwindowfocus)" = "$id"
+}
 records() { find "$tmp" -maxdepth 1 -name 'record.[0-9]*' | wc -l; }
-waitRecords() {
-  for _ in $(seq 200); do [ "$(records)" -ge "$1" ] && return 0; sleep 0.05; done
-  echo "FAIL: expected $1 starts, saw $(records)"; exit 1
-}
-waitWindow() { timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" >/dev/null || { echo "FAIL: no window '$1'"; exit 1; }; }
-waitGone() {
-  for _ in $(seq 200); do xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0; sleep 0.05; done
-  echo "FAIL: window '$1' stayed open"; exit 1
-}
-key() { xdotool key --delay 40 "$@"; sleep 0.1; }
+gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+key() { xdotool key --delay 20 "$@"; }
 
-expected=()
-n=0
+start
+n=0 expected=()
 # Dialog captions and their parts' data files, top to bottom in the menu.
-plan=(
-  "Teenage Mutant Ninja Turtles|kora1 kora2 kora3"
-  "Captain Tsubasa|vemi1 vemi2"
-  "Ninja Gaiden|palu1 palu2"
-  "Contra|bexo zuna"
-  "|mado3"
-  "Duck Tales|lori1 lori2"
-)
+plan=("Teenage Mutant Ninja Turtles|kora1 kora2 kora3" "Captain Tsubasa|vemi1 vemi2" "Ninja Gaiden|palu1 palu2"
+      "Contra|bexo zuna" "|mado3" "Duck Tales|lori1 lori2")
 for row in "${plan[@]}"; do
   caption=${row%%|*}
   read -r -a files <<< "${row#*|}"
   for i in "${!files[@]}"; do
     key Return
     if [ -n "$caption" ]; then
-      waitWindow "$caption"
+      wait_for 10 "the dialog '$caption'" visible "$caption"
       for _ in $(seq "$i"); do key Tab; done
       key space
-      waitGone "$caption"
+      wait_for 10 "the dialog '$caption' to close" gone "$caption"
+      wait_for 10 "the menu to take the keyboard back" test "$(xdotool getwindowfocus)" = "$id"
     fi
     n=$((n + 1))
-    waitRecords "$n"
+    wait_for 10 "start $n" test "$(records)" -ge "$n"
     expected+=("data/${files[$i]}.dat")
   done
   key Down
 done
 
 # Every record: the program, its one argument, the working directory.
-fail=0
-mapfile -t got < <(for f in $(ls -tr "$tmp"/record.[0-9]*); do sed -n 3p "$f"; done)
 for f in "$tmp"/record.[0-9]*; do
-  { read -r argc; read -r prog; read -r _; read -r cwd; } < "$f"
-  [ "$argc" = "argc=2" ] && [ "$prog" = "$app/data/Runcart.exe" ] && [ "$cwd" = "$app" ] ||
-    { echo "FAIL: $f: $argc | $prog | $cwd"; fail=1; }
+  { read -r argc; read -r prog; read -r arg; read -r cwd; } < "$f"
+  echo "$arg" >> "$tmp/started"
+  [ "$argc $prog $cwd" = "argc=2 $app/data/Runcart.exe $app" ] || { echo "FAIL: $f: $argc | $prog | $cwd"; fail=1; }
 done
-if [ "$(printf '%s\n' "${got[@]}" | sort)" != "$(printf '%s\n' "${expected[@]}" | sort)" ]; then
-  echo "FAIL: started ${got[*]}, expected ${expected[*]}"; fail=1
-fi
-kill -0 "$menu" || { echo "FAIL: the menu is gone"; exit 1; }
-[ "$fail" = 0 ] && echo "all ${#expected[@]} parts started: ${expected[*]}"
+[ "$(sort "$tmp/started")" = "$(printf '%s\n' "${expected[@]}" | sort)" ] ||
+  { echo "FAIL: started $(tr '\n' ' ' < "$tmp/started"), expected ${expected[*]}"; fail=1; }
+[ "$(records)" = "${#expected[@]}" ] || { echo "FAIL: $(records) starts for ${#expected[@]} parts"; fail=1; }
+
+# Each way out ends the process by itself, with status 0.
+ends() {
+  wait_for 10 "$1 to end the program" bash -c "! kill -0 $menu 2>/dev/null"
+  status=0
+  wait "$menu" || status=$?
+  menu=
+  [ "$status" = 0 ] || { echo "FAIL: $1 ended the program with status $status"; fail=1; }
+}
+key alt+x; ends "Alt+X"
+# Exit's centre: client area at (156, 63) (no window manager moves it), button at (208, 336) sized 81 x 33.
+start; xdotool mousemove 404 415 click 1; ends "a click on Exit"
+start; key Tab space; ends "Space on Exit"
+start; "$close_window" "$id"; ends "the close box"
+[ "$fail" = 0 ] && echo "all ${#expected[@]} parts started: ${expected[*]}; every way out ended with status 0"
 exit "$fail"

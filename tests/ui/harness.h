@@ -1,44 +1,66 @@
 // Shared scaffolding of the window tests: the program's windows on the
-// offscreen platform, keys sent through the window system like real presses,
-// and a recorder in place of the process start.
+// offscreen platform, keys and clicks sent through the window system like real
+// ones, and a recorder in place of the process start.
+//
+// Every helper that can fail returns false after recording the failure, so a
+// test writes QVERIFY(key(...)) and stops at the first one. No wait lasts
+// longer than a few seconds: a modal window nobody closes is closed by the
+// watchdog of WindowTest, with a failure naming it.
 #pragma once
 
 #include "app.h"
 #include "catalogue.h"
 #include "qtforms.h"
+#include "textwrap.h"
 #include "launch.h"
 #include "process.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPointer>
+#include <QThread>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
 
 #include <functional>
-#include <vector>
+#include <utility>
 
 namespace harness {
 
+inline constexpr int kWaitMs = 5000;  // the longest any helper waits for a window
+// Time for a wrongly queued reaction (a second launch, a window) to show up
+// before a check that nothing happened.
+inline void letQueuedReactionsRun() { QTest::qWait(50); }
+
+// In place of the process start: the launch tails, in order, and success.
 class RecordingStarter : public playdeck::ProcessStarter {
 public:
     std::optional<std::string> start(const playdeck::LaunchCommand& command) override
     {
-        commands.push_back(command);
+        tails << QString::fromStdString(command.commandLine.substr(forms::applicationDirectory().size()));
         return std::nullopt;
     }
-    QStringList tails() const
-    {
-        QStringList out;
-        for (const auto& c : commands)
-            out << QString::fromStdString(c.commandLine.substr(appDir.size()));
-        return out;
-    }
-    std::vector<playdeck::LaunchCommand> commands;
-    std::string appDir = forms::applicationDirectory();
+    QStringList tails;
 };
 
-inline forms::Form& form(const char* name) { return forms::instance(name); }
+// The only places that reach the toolkit objects behind a form.
+inline forms::Form& form(std::string_view name) { return forms::instance(name); }
+inline QWidget* window(std::string_view name) { return forms::window(form(name)); }
+inline QWidget* control(std::string_view formName, std::string_view name) { return forms::control(form(formName), name); }
+
+// The label line breaking on QStrings.
+inline QStringList wrap(const QString& text, int width, const std::function<int(const QString&)>& measure)
+{
+    QStringList lines;
+    for (const std::u16string& line : forms::wrapText(text.toStdU16String(), width, [&](std::u16string_view s) {
+             return measure(QString::fromUtf16(s.data(), qsizetype(s.size())));
+         }))
+        lines << QString::fromStdU16String(line);
+    return lines;
+}
+inline QString focusName() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); }
 
 // The window that has the keyboard now (a modal window when one is open).
 inline QWindow* keyWindow()
@@ -47,20 +69,76 @@ inline QWindow* keyWindow()
     return w ? w->windowHandle() : nullptr;
 }
 
-// A key press and release delivered through the window system to `window`
-// (default: the active one), so shortcuts, key preview and focus all apply.
-inline void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow* window = nullptr)
+enum class Stroke { Click, PressOnly, ReleaseOnly, Held };
+
+// One key stroke through the window system to `target` (default: the window
+// with the keyboard), in Qt Test's order: modifier presses, the key's press
+// and release, modifier releases. Each event is delivered at once, so a
+// reaction may destroy the window midway (Exit ends the program inside the
+// press); the remaining events are then dropped, as the window system drops
+// events for a window that is gone.
+inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow* target = nullptr,
+                Stroke stroke = Stroke::Click)
 {
-    QWindow* target = window ? window : keyWindow();
-    QVERIFY(target);
-    QTest::keyClick(target, k, mods);
+    QPointer<QWindow> w(target ? target : keyWindow());
+    if (!w) {
+        QTest::qFail("no window has the keyboard", __FILE__, __LINE__);
+        return false;
+    }
+    const auto send = [&](QEvent::Type type, int code, Qt::KeyboardModifiers m, const QString& text = {}) {
+        if (w) {
+            qt_handleKeyEvent(w, type, code, m, text, stroke == Stroke::Held && code == k);
+            QCoreApplication::processEvents();
+        }
+    };
+    static const std::pair<Qt::KeyboardModifier, Qt::Key> modifiers[] = {
+        {Qt::ShiftModifier, Qt::Key_Shift}, {Qt::ControlModifier, Qt::Key_Control},
+        {Qt::AltModifier, Qt::Key_Alt}, {Qt::MetaModifier, Qt::Key_Meta}};
+    const char ascii = k == Qt::Key_Return || k == Qt::Key_Enter ? '\r' : QTest::keyToAscii(k);
+    const QString text = ascii ? QString(QChar::fromLatin1(ascii)) : QString();
+    Qt::KeyboardModifiers held = stroke == Stroke::ReleaseOnly ? mods : Qt::KeyboardModifiers();
+    if (stroke != Stroke::ReleaseOnly) {
+        for (auto [m, code] : modifiers)
+            if (mods & m)
+                send(QEvent::KeyPress, code, std::exchange(held, held | m));
+        send(QEvent::KeyPress, k, mods, text);
+    }
+    if (stroke == Stroke::Click || stroke == Stroke::ReleaseOnly) {
+        send(QEvent::KeyRelease, k, mods, text);
+        for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
+            if (mods & it->first)  // each release still carries its own modifier
+                send(QEvent::KeyRelease, it->second, std::exchange(held, held & ~it->first));
+    }
+    return !QTest::currentTestFailed();
 }
 
-inline void autoRepeatPress(Qt::Key k, QWindow* window = nullptr)
+// A press of a key held down long enough to repeat.
+inline bool heldPress(Qt::Key k, QWindow* target = nullptr) { return key(k, Qt::NoModifier, target, Stroke::Held); }
+
+// A left click on `widget` through its window; the release is dropped when
+// the press already destroyed the window.
+inline bool click(QWidget* widget)
 {
-    QWindow* target = window ? window : keyWindow();
-    QVERIFY(target);
-    qt_handleKeyEvent(target, QEvent::KeyPress, k, Qt::NoModifier, k == Qt::Key_Return ? "\r" : QString(), true);
+    if (!widget) {
+        QTest::qFail("no widget to click", __FILE__, __LINE__);
+        return false;
+    }
+    QPointer<QWindow> w(widget->window()->windowHandle());
+    const QPoint at = widget->mapTo(widget->window(), widget->rect().center());
+    QTest::mousePress(w, Qt::LeftButton, {}, at);
+    if (w)
+        QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+    return !QTest::currentTestFailed();
+}
+inline bool click(std::string_view formName, std::string_view name) { return click(control(formName, name)); }
+
+// Closes a modal window the way its user would, so that its showing returns.
+inline void closeModal(QWidget* modal)
+{
+    if (auto* box = qobject_cast<QMessageBox*>(modal))
+        box->done(0);
+    else if (modal)
+        modal->close();
 }
 
 inline QList<QPointer<QTimer>>& pendingSteps()
@@ -69,60 +147,81 @@ inline QList<QPointer<QTimer>>& pendingSteps()
     return timers;
 }
 
-// Drops the steps still waiting for a window (call at the end of each test).
-inline void cancelModalSteps()
-{
-    for (const QPointer<QTimer>& t : pendingSteps())
-        delete t.data();
-    pendingSteps().clear();
-}
-
-// Runs `step` once the modal window named `name` is up and active (or, with an
-// empty name, once any modal window is), from inside its modal loop; with
-// nullptr when none comes within a few seconds.
-inline void whenModal(const char* name, std::function<void(QWidget*)> step)
+// Runs `step` once the modal window named `name` (any modal window for an
+// empty name) is up and has the keyboard, from inside its modal loop. Gives up
+// after kWaitMs with a failure naming the window, closing whatever modal window
+// is open instead. A step that fails leaves no window open behind it.
+inline void whenModal(const char* name, std::function<void(QWidget&)> step)
 {
     auto* timer = new QTimer;
+    timer->setObjectName(*name ? name : "any modal window");
     pendingSteps() << timer;
     auto tries = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [=] {
         QWidget* modal = QApplication::activeModalWidget();
         const bool ready = modal && modal->isActiveWindow() && (!*name || modal->objectName() == name);
-        if (ready || ++*tries > 500) {
-            timer->stop();
-            timer->deleteLater();
-            step(ready ? modal : nullptr);
+        if (!ready && ++*tries * timer->interval() < kWaitMs)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        pendingSteps().removeAll(QPointer<QTimer>(timer));
+        if (!ready) {
+            QTest::qFail(qPrintable(QStringLiteral("no modal window '%1' came within %2 ms (open: '%3')")
+                                        .arg(timer->objectName()).arg(kWaitMs).arg(modal ? modal->objectName() : "")),
+                         __FILE__, __LINE__);
+            closeModal(modal);
+            return;
         }
+        QPointer<QWidget> alive(modal);
+        step(*modal);
+        if (QTest::currentTestFailed() && alive && alive->isVisible())
+            closeModal(alive);
     });
     timer->start(5);
 }
 
 // Runs `action` and returns the text of the error report it brought up,
-// closing the report; empty when none came.
+// closing the report; a failure when none came.
 inline QString errorReportFrom(const std::function<void()>& action)
 {
     QString report;
-    whenModal("errorReport", [&](QWidget* m) {
-        if (auto* box = qobject_cast<QMessageBox*>(m)) {
-            report = box->text();
-            box->accept();
-        }
+    whenModal("errorReport", [&](QWidget& m) {
+        report = m.property("text").toString();
+        closeModal(&m);
     });
     action();
-    cancelModalSteps();
     return report;
 }
 
+// The names of the modal windows that came up while `action` ran or right
+// after it; each is closed at once.
+inline QStringList modalsDuring(const std::function<void()>& action)
+{
+    QStringList seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (QWidget* m = QApplication::activeModalWidget()) {
+            seen << m->objectName();
+            closeModal(m);
+        }
+    });
+    watch.start(2);
+    action();
+    letQueuedReactionsRun();
+    return seen;
+}
+
 // Shows the main menu afresh, active, with every other window closed.
-inline QWidget* startMenu()
+inline bool startMenu()
 {
     forms::resetEnded();
-    forms::Form& menu = form("Form1");
-    menu.unload();
-    menu.show();
-    if (!QTest::qWaitForWindowActive(forms::window(menu)))
-        return nullptr;
-    return forms::window(menu);
+    form("Form1").unload();
+    form("Form1").show();
+    if (!QTest::qWaitForWindowActive(window("Form1"), kWaitMs)) {
+        QTest::qFail("the main menu did not become active", __FILE__, __LINE__);
+        return false;
+    }
+    return true;
 }
 
 inline void setUpOnce(RecordingStarter& starter)
@@ -136,11 +235,61 @@ inline void setUpOnce(RecordingStarter& starter)
 inline float cursorTop() { return form("Form1").top("Cur"); }
 
 // Steps the cursor down to catalogue entry k.
-inline void moveCursorTo(int k)
+inline bool moveCursorTo(int k)
 {
     for (int i = 0; i < 6 && cursorTop() != playdeck::entries()[k].stop; ++i)
-        key(Qt::Key_Down);
-    QCOMPARE(cursorTop(), playdeck::entries()[k].stop);
+        if (!key(Qt::Key_Down))
+            return false;
+    if (cursorTop() != playdeck::entries()[k].stop) {
+        QTest::qFail(qPrintable(QStringLiteral("the cursor does not reach stop %1").arg(k)), __FILE__, __LINE__);
+        return false;
+    }
+    return true;
+}
+
+// Fails, naming it, when a modal window has been open for kWaitMs with nobody
+// closing it, and closes it so that its showing call returns; leaves an event
+// loop that has run that long with no modal window at all.
+class ModalWatchdog : public QObject {
+public:
+    ModalWatchdog()
+    {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            QWidget* m = QApplication::activeModalWidget();
+            const bool nested = QThread::currentThread()->loopLevel() > 0;
+            if (m != seen_ || (!m && !nested)) {
+                seen_ = m;
+                since_.start();
+            } else if (since_.elapsed() > kWaitMs) {
+                const QString what = m ? QStringLiteral("modal window '%1'").arg(m->objectName())
+                                       : QStringLiteral("a modal loop without a window");
+                QTest::qFail(qPrintable(QStringLiteral("%1 stayed open %2 ms and was closed").arg(what).arg(kWaitMs)),
+                             __FILE__, __LINE__);
+                m ? closeModal(m) : QCoreApplication::exit(1);
+                since_.start();
+            }
+        });
+        timer_.start(50);
+    }
+
+private:
+    QTimer timer_;
+    QPointer<QWidget> seen_;
+    QElapsedTimer since_;
+};
+
+// Ends a test: a step whose window never came is a failure.
+inline void finishSteps()
+{
+    QStringList missed;
+    for (const QPointer<QTimer>& t : pendingSteps())
+        if (t) {
+            missed << t->objectName();
+            delete t.data();
+        }
+    pendingSteps().clear();
+    if (!missed.isEmpty() && !QTest::currentTestFailed())
+        QTest::qFail(qPrintable("never shown: " + missed.join(", ")), __FILE__, __LINE__);
 }
 
 // The common frame of a window test: the program's windows with a recorder
@@ -149,15 +298,27 @@ class WindowTest : public QObject {
     Q_OBJECT
 protected:
     RecordingStarter starter;
+    ModalWatchdog watchdog;
 
 private slots:
     void initTestCase() { setUpOnce(starter); }
     void init()
     {
-        starter.commands.clear();
+        // One failed row is enough: the others would wait out the same timeouts.
+        if (failedFunction == QTest::currentTestFunction())
+            QSKIP("an earlier row of this test failed");
+        starter.tails.clear();
         QVERIFY(startMenu());
     }
-    void cleanup() { cancelModalSteps(); }
+    void cleanup()
+    {
+        finishSteps();
+        if (QTest::currentTestFailed())
+            failedFunction = QTest::currentTestFunction();
+    }
+
+private:
+    QString failedFunction;
 };
 
 }  // namespace harness

@@ -1,13 +1,15 @@
-// The part-selection dialogs, quick help and About, opened from the main menu
-// the way a player does, with keys and clicks through the window system.
+// The program's windows on the offscreen platform, driven the way a player
+// does, with keys and clicks through the window system: the main menu's cursor,
+// Enter and buttons, the part dialogs, quick help and About, ending the
+// program, a failed launch, what a grab shows; and the breaking of label text
+// into lines.
 #include "harness.h"
 
 #include "about.h"
-#include "catalogue.h"
-#include "dialogs.h"
 #include "hlpfrm.h"
 #include "textwrap.h"
 
+#include <QImage>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -15,267 +17,360 @@ using namespace harness;
 
 namespace {
 
-void saveGrab(QWidget* w, const QString& name)
-{
-    w->grab().save(QStringLiteral(PLAYDECK_SCREENSHOTS "/") + name + ".png");
-}
+void saveGrab(QWidget& w, const QString& name) { w.grab().save(QStringLiteral(PLAYDECK_SCREENSHOTS "/") + name + ".png"); }
 
-QList<int> blankRuns(const std::string& text)
-{
-    QList<int> runs;
-    static const QRegularExpression re(" {2,}");
-    for (auto it = re.globalMatch(QString::fromStdString(text)); it.hasNext();)
-        runs << int(it.next().capturedLength());
-    return runs;
-}
+// Every part: menu entry, dialog, button, and the exact launch tail.
+struct Part { int entry; const char* dialog; int button; const char* tail; };
+const Part kParts[] = {
+    {0, "turtles", 1, "\\Data\\Runcart.exe data\\kora1.dat"}, {0, "turtles", 2, "\\Data\\Runcart.exe data\\kora2.dat"},
+    {0, "turtles", 3, "\\Data\\Runcart.exe data\\kora3.dat"}, {1, "tsubasa", 1, "\\data\\Runcart.exe data\\vemi1.dat"},
+    {1, "tsubasa", 2, "\\data\\Runcart.exe data\\vemi2.dat"}, {2, "gaiden", 1, "\\data\\runcart.exe data\\palu1.dat"},
+    {2, "gaiden", 2, "\\data\\runcart.exe data\\palu2.dat"},  {3, "contra", 1, "\\data\\Runcart.exe data\\bexo.dat"},
+    {3, "contra", 2, "\\data\\Runcart.exe data\\zuna.dat"},   {5, "duckt", 1, "\\data\\Runcart.exe data\\lori1.dat"},
+    {5, "duckt", 2, "\\data\\Runcart.exe data\\lori2.dat"},
+};
 
 }  // namespace
 
 class WindowsTest : public WindowTest {
     Q_OBJECT
 
-
 private slots:
+    void startsOnTheFirstTitleWithTheCursorFocused()
+    {
+        QCOMPARE(cursorTop(), 120.0f);
+        QCOMPARE(control("Form1", "Cur")->geometry(), QRect(8, 8, 16, 13));
+        QCOMPARE(focusName(), QString("Cur"));
+        // Tab runs Cur, Exit, About, Help and back.
+        for (const char* next : {"Command1", "Command2", "Command3", "Cur"}) {
+            QVERIFY(key(Qt::Key_Tab));
+            QCOMPARE(focusName(), QString(next));
+        }
+        QCOMPARE(cursorTop(), 120.0f);
+    }
 
-    void everyPartStartsFromItsButton_data()
+    void arrowsMoveTheCursorAndWrap()
+    {
+        QVERIFY(key(Qt::Key_Up));
+        QCOMPARE(cursorTop(), 4320.0f);
+        QCOMPARE(control("Form1", "Cur")->y(), 288);
+        QVERIFY(key(Qt::Key_Down));
+        QCOMPARE(cursorTop(), 120.0f);
+        for (int i = 1; i <= 6; ++i) {
+            QVERIFY(key(Qt::Key_Down, i % 2 ? Qt::ShiftModifier : Qt::ControlModifier));
+            QCOMPARE(cursorTop(), 120.0f + 840 * (i % 6));
+            QCOMPARE(control("Form1", "Cur")->y(), 8 + 56 * (i % 6));
+        }
+        for (Qt::Key other : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Escape, Qt::Key_Q, Qt::Key_Space, Qt::Key_PageDown})
+            QVERIFY(key(other));
+        QCOMPARE(cursorTop(), 120.0f);
+        QVERIFY(starter.tails.isEmpty());
+        QVERIFY(!forms::hasEnded());
+    }
+
+    // Enter on each title, with the focus on the cursor or on a button (the
+    // button must not be clicked as well): one dialog, or for the fifth title
+    // one launch; a held Enter does nothing, a fresh one acts again.
+    void enterActsOnTheTitleUnderTheCursorOnce_data()
     {
         QTest::addColumn<int>("entry");
-        QTest::addColumn<int>("button");
-        QTest::addColumn<bool>("bySpace");
-        for (const playdeck::Entry& e : playdeck::entries())
-            for (std::size_t b = 0; b < playdeck::partsOf(e.dialog).size(); ++b)
-                QTest::addRow("%s %zu", e.dialog.data(), b + 1) << e.index << int(b) << bool(b % 2);
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("dialog");
+        const char* dialogs[] = {"turtles", "tsubasa", "gaiden", "contra", "", "duckt"};
+        for (int k = 0; k < 6; ++k)
+            for (const char* focus : {"Cur", "Command1", "Command2", "Command3"})
+                QTest::addRow("%d %s", k + 1, focus) << k << QString(focus) << QString(dialogs[k]);
+    }
+    void enterActsOnTheTitleUnderTheCursorOnce()
+    {
+        QFETCH(int, entry);
+        QFETCH(QString, focus);
+        QFETCH(QString, dialog);
+        QVERIFY(moveCursorTo(entry));
+        while (focusName() != focus)  // Exit, About and Help come after Cur in tab order
+            QVERIFY(key(Qt::Key_Tab));
+        const QStringList shown = modalsDuring([] { key(Qt::Key_Return); });
+        QVERIFY(!QTest::currentTestFailed());
+        QCOMPARE(shown, dialog.isEmpty() ? QStringList{} : QStringList{dialog});
+        QCOMPARE(starter.tails, dialog.isEmpty() ? QStringList{"\\data\\Runcart.exe data\\mado3.dat"} : QStringList{});
+        QCOMPARE(cursorTop(), 120.0f + 840 * entry);
+        QVERIFY(!forms::hasEnded());
+        QCOMPARE(focusName(), focus);
+
+        QCOMPARE(modalsDuring([] { for (int i = 0; i < 5; ++i) heldPress(Qt::Key_Return); }), QStringList{});
+        QCOMPARE(starter.tails.size(), dialog.isEmpty() ? 1 : 0);
+        if (dialog.isEmpty()) {
+            QVERIFY(key(Qt::Key_Enter, Qt::KeypadModifier));
+            QCOMPARE(starter.tails.size(), 2);
+        }
+    }
+
+    void accessKeysAndButtonsOpenTheirWindows()
+    {
+        for (auto [letter, name] : {std::pair{Qt::Key_A, "About"}, std::pair{Qt::Key_H, "hlpfrm"}}) {
+            QCOMPARE(modalsDuring([&] { key(letter, Qt::AltModifier); }), QStringList{name});
+            QCOMPARE(modalsDuring([&] { click("Form1", letter == Qt::Key_A ? "Command2" : "Command3"); }),
+                     QStringList{name});
+            QVERIFY(form("Form1").isLoaded());
+        }
+    }
+
+    // Exit by its access key, a click, Space on the button, and the close box; the
+    // modifier held with Space is released after the windows are gone.
+    void exitAndTheCloseBoxEndTheProgram()
+    {
+        const std::function<bool()> ways[] = {
+            [] { return key(Qt::Key_X, Qt::AltModifier); },
+            [] { return click("Form1", "Command1"); },
+            [] { return key(Qt::Key_Tab) && key(Qt::Key_Space, Qt::ControlModifier); },
+            [] { window("Form1")->windowHandle()->close(); return true; },
+        };
+        for (const auto& way : ways) {
+            QVERIFY(startMenu());
+            QVERIFY(way());
+            QVERIFY(forms::hasEnded());
+            QVERIFY(!form("Form1").isLoaded());
+        }
+    }
+
+    void theGrabShowsCursorPicturesAndLinesWhereDefined()
+    {
+        const QImage arrow = QImage(forms::assetPath("cursor_arrow")).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(arrow.size(), QSize(16, 13));
+        const auto grab = [] { return window("Form1")->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        for (int k = 0; k < 6; ++k) {
+            const QImage shot = grab();
+            QCOMPARE(shot.copy(8, 8 + 56 * k, 16, 13), arrow);
+            // The next stop shows the white window, not a stale arrow.
+            QCOMPARE(shot.pixel(16, 8 + 56 * ((k + 1) % 6) + 6), qRgb(255, 255, 255));
+            QVERIFY(key(Qt::Key_Down));
+        }
+        const QImage shot = grab();
+        // Title pictures: black rectangles of 49 x 57 (49 x 49 for the last) in the right column.
+        for (int k = 0; k < 6; ++k) {
+            const int top = 8 + 56 * k, height = k == 5 ? 49 : 57;
+            QCOMPARE(shot.pixel(240, top + 1), qRgb(0, 0, 0));
+            QCOMPARE(shot.pixel(240 + 48, top + height - 2), qRgb(0, 0, 0));
+            QCOMPARE(shot.pixel(240 + 49, top + 2), qRgb(255, 255, 255));
+        }
+        QCOMPARE(shot.pixel(300, 8 + 56 * 5 + 49), qRgb(255, 255, 255));
+        // Separator lines at the tops of titles 2 to 6, from x 32 to 303.
+        for (int k = 1; k < 6; ++k) {
+            const int y = 8 + 56 * k;
+            for (int x : {32, 200, 303})
+                QCOMPARE(qGray(shot.pixel(x, y)), 0);
+            for (QPoint p : {QPoint(31, y), QPoint(304, y), QPoint(200, y + 1)})
+                QCOMPARE(shot.pixel(p), qRgb(255, 255, 255));
+        }
+        shot.save(QStringLiteral(PLAYDECK_SCREENSHOTS "/main_menu.png"));
+    }
+
+    // Each part button, reached by Tab, pressed by Enter, Space or a click
+    // (held keys do nothing): one launch of its tail, the dialog gone, the
+    // menu as it was.
+    void everyPartStartsFromItsButton_data()
+    {
+        QTest::addColumn<int>("part");
+        QTest::addColumn<int>("how");
+        for (int p = 0; p < int(std::size(kParts)); ++p)
+            for (int how = 0; how < 3; ++how)
+                QTest::addRow("%s %d %s", kParts[p].dialog, kParts[p].button, how == 0 ? "Enter" : how == 1 ? "Space" : "click")
+                    << p << how;
     }
     void everyPartStartsFromItsButton()
     {
-        QFETCH(int, entry);
-        QFETCH(int, button);
-        QFETCH(bool, bySpace);
-        const playdeck::Entry& e = playdeck::entries()[entry];
-        const auto parts = playdeck::partsOf(e.dialog);
-        moveCursorTo(entry);
-        bool checked = false;
-        whenModal(e.dialog.data(), [&](QWidget* dialog) {
-            QVERIFY(dialog);
-            QCOMPARE(QApplication::focusWidget()->objectName(), QString("Command1"));
-            for (int i = 0; i < button; ++i)
-                key(Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromUtf8(parts[button].button.data()));
-            checked = true;
-            key(bySpace ? Qt::Key_Space : Qt::Key_Return);
+        QFETCH(int, part);
+        QFETCH(int, how);
+        const Part& p = kParts[part];
+        QVERIFY(moveCursorTo(p.entry));
+        whenModal(p.dialog, [&](QWidget& dialog) {
+            QCOMPARE(focusName(), QString("Command1"));
+            for (int i = 1; i < p.button; ++i)
+                QVERIFY(key(Qt::Key_Tab));
+            const QString button = QString("Command%1").arg(p.button);
+            QCOMPARE(focusName(), button);
+            QVERIFY(heldPress(Qt::Key_Return) && heldPress(Qt::Key_Space));  // held keys click nothing
+            letQueuedReactionsRun();
+            QVERIFY(starter.tails.isEmpty() && form(p.dialog).isLoaded());
+            QVERIFY(how == 2 ? click(dialog.findChild<QWidget*>(button)) : key(how ? Qt::Key_Space : Qt::Key_Return));
+            QVERIFY2(!form(p.dialog).isLoaded(), "the dialog stayed open after its launch");
         });
-        key(Qt::Key_Return);
-        QVERIFY(checked);
-        QCOMPARE(starter.tails(), QStringList{QString::fromUtf8(parts[button].tail.data())});
-        QVERIFY(!forms::instance(e.dialog).isLoaded());
-        QCOMPARE(cursorTop(), e.stop);
+        QVERIFY(key(Qt::Key_Return));
+        QCOMPARE(starter.tails, QStringList{p.tail});
+        QVERIFY(!form(p.dialog).isLoaded());
+        QCOMPARE(cursorTop(), 120.0f + 840 * p.entry);
         QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(keyWindow(), window("Form1")->windowHandle());
     }
 
-    void aClickStartsAPartToo()
+    // Every window where its definition puts it, with its caption, border,
+    // icon and background; fixed in size; no default button.
+    void everyWindowIsAsDefined()
     {
-        moveCursorTo(2);
-        whenModal("gaiden", [&](QWidget* d) {
-            QVERIFY(d);
-            QTest::mouseClick(d->findChild<QPushButton*>("Command2"), Qt::LeftButton);
-        });
-        key(Qt::Key_Return);
-        QCOMPARE(starter.tails(), QStringList{"\\data\\runcart.exe data\\palu2.dat"});
-        QCOMPARE(cursorTop(), 1800.0f);
-    }
-
-    void dialogsAreBorderlessAtTheirPlaceAndOpenTheSameEveryTime()
-    {
-        struct Row { int entry; QRect geometry; int buttons; int width; QColor background; };
-        const QColor face = QApplication::palette().color(QPalette::Window);
+        struct Row { const char* name; const char* title; QRect geometry; bool border, icon; QColor background; };
+        const QColor face = QApplication::palette().color(QPalette::Window), white = Qt::white, black = Qt::black;
         const Row rows[] = {
-            {0, {209, 165, 185, 86}, 3, 169, Qt::white}, {1, {237, 192, 185, 57}, 2, 169, face},
-            {2, {250, 192, 170, 58}, 2, 153, face},     {3, {237, 178, 170, 57}, 2, 153, face},
-            {5, {223, 192, 170, 58}, 2, 153, face},
+            {"Form1", "PLAYDECK", {156, 63, 312, 374}, true, true, white},  // 2340, 945, 4680 x 5610 twips
+            {"hlpfrm", "Quick Help", {170, 145, 295, 223}, true, true, face},
+            {"About", "About PLAYDECK", {156, 132, 312, 213}, true, true, black},
+            {"turtles", "Teenage Mutant Ninja Turtles", {209, 165, 185, 86}, false, false, white},
+            {"tsubasa", "Captain Tsubasa", {237, 192, 185, 57}, false, false, face},
+            {"gaiden", "Ninja Gaiden", {250, 192, 170, 58}, false, false, face},
+            {"contra", "Contra", {237, 178, 170, 57}, false, false, face},
+            {"duckt", "Duck Tales", {223, 192, 170, 58}, false, false, face},
         };
         for (const Row& r : rows) {
-            moveCursorTo(r.entry);
-            for (int round = 0; round < 2; ++round) {
-                const char* name = playdeck::entries()[r.entry].dialog.data();
-                whenModal(name, [&](QWidget* d) {
-                    QVERIFY(d);
-                    QCOMPARE(d->geometry(), r.geometry);
-                    QVERIFY(d->windowFlags() & Qt::FramelessWindowHint);
-                    QVERIFY(d->windowIcon().isNull());
-                    QCOMPARE(d->palette().color(QPalette::Window), r.background);
-                    const auto buttons = d->findChildren<QPushButton*>();
-                    QCOMPARE(buttons.size(), r.buttons);
-                    for (QPushButton* b : buttons) {
-                        const int i = b->objectName().back().digitValue() - 1;
-                        QCOMPARE(b->geometry(), QRect(8, 8 + 24 * i, r.width, 17));
-                        QVERIFY(!b->isDefault() && !b->autoDefault());
-                    }
-                    QCOMPARE(QApplication::focusWidget()->objectName(), QString("Command1"));
-                    if (round == 0) {
-                        saveGrab(d, QString("dialog_") + name);
-                        key(Qt::Key_Tab);  // leaves the focus elsewhere; the next showing starts afresh
-                    }
-                    key(Qt::Key_Escape);
-                });
-                key(Qt::Key_Return);
-                QVERIFY(!forms::instance(name).isLoaded());
+            const auto check = [&](QWidget& w) {
+                QCOMPARE(w.windowTitle(), QString(r.title));
+                QCOMPARE(w.geometry(), r.geometry);
+                QCOMPARE(w.minimumSize(), w.maximumSize());
+                QCOMPARE(w.windowFlags() & (Qt::FramelessWindowHint | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint),
+                         r.border ? Qt::WindowFlags() : Qt::FramelessWindowHint);
+                QCOMPARE(!w.windowIcon().isNull(), r.icon);
+                QCOMPARE(w.palette().color(QPalette::Window), r.background);
+                for (QPushButton* b : w.findChildren<QPushButton*>())
+                    QVERIFY(!b->isDefault() && !b->autoDefault());
+                if (!r.border)  // part buttons, one below the other
+                    for (QPushButton* b : w.findChildren<QPushButton*>())
+                        QCOMPARE(b->geometry(), QRect(8, 8 + 24 * (b->objectName().back().digitValue() - 1),
+                                                      r.geometry.width() > 180 ? 169 : 153, 17));
+                if (!r.border)
+                    saveGrab(w, QString("dialog_") + r.name);
+                else if (r.name != std::string_view("Form1"))
+                    saveGrab(w, QString(r.name).toLower());
+                w.close();
+            };
+            if (QString(r.name) == "Form1") {
+                check(*window("Form1"));
+                QVERIFY(forms::hasEnded());  // its close box ends the program
+                QVERIFY(startMenu());
+            } else {
+                whenModal(r.name, check);
+                form(r.name).showModal();
+                QVERIFY(!QTest::currentTestFailed());
+                QVERIFY(!form(r.name).isLoaded());
             }
         }
-        QVERIFY(starter.commands.empty());
-    }
-
-    void heldEnterDoesNotClickIntoTheDialog()
-    {
-        moveCursorTo(3);
-        whenModal("contra", [&](QWidget* d) {
-            QVERIFY(d);
-            for (int i = 0; i < 5; ++i)
-                autoRepeatPress(Qt::Key_Return);
-            QVERIFY(starter.commands.empty());
-            QVERIFY(forms::instance("contra").isLoaded());
-            key(Qt::Key_Return);  // a fresh press does
-        });
-        key(Qt::Key_Return);
-        QCOMPARE(starter.tails(), QStringList{"\\data\\Runcart.exe data\\bexo.dat"});
     }
 
     void aFailedStartFromADialogIsReportedAndTheDialogCloses()
     {
         ui::setProcessStarter(nullptr);
-        moveCursorTo(5);
+        QVERIFY(moveCursorTo(5));
         QString report;
-        whenModal("duckt", [&](QWidget* d) {
-            QVERIFY(d);
-            whenModal("errorReport", [&](QWidget* box) {
-                QVERIFY(box);
-                report = box->property("text").toString();
-                key(Qt::Key_Return);
-            });
-            key(Qt::Key_Space);
-        });
-        key(Qt::Key_Return);
+        whenModal("duckt", [&](QWidget&) { report = errorReportFrom([] { key(Qt::Key_Space); }); });
+        QVERIFY(key(Qt::Key_Return));
         ui::setProcessStarter(&starter);
         QVERIFY2(report.contains("/data/Runcart.exe"), qPrintable(report));
-        QVERIFY(!forms::instance("duckt").isLoaded());
-        QVERIFY(form("Form1").isLoaded());
+        QVERIFY(!form("duckt").isLoaded());
         QCOMPARE(cursorTop(), 4320.0f);
-        key(Qt::Key_Up);
+        QVERIFY(key(Qt::Key_Up));
         QCOMPARE(cursorTop(), 3480.0f);
     }
 
-    void helpOpensOverTheMenuAndClosesWithOk()
+    // Help: OK by Enter, by Space, the close box; the menu behind takes no keys.
+    void helpOpensOverTheMenuAndCloses()
     {
-        for (Qt::Key close : {Qt::Key_Return, Qt::Key_Space}) {
-            bool seen = false;
-            whenModal("hlpfrm", [&](QWidget* h) {
-                QVERIFY(h);
-                seen = true;
-                QCOMPARE(h->windowTitle(), QString("Quick Help"));
-                QCOMPARE(h->geometry(), QRect(170, 145, 295, 223));
-                QCOMPARE(h->minimumSize(), h->maximumSize());
-                QVERIFY(!(h->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
-                QVERIFY(!h->windowIcon().isNull());
-                QCOMPARE(QApplication::focusWidget()->objectName(), QString("Command1"));
+        for (int close = 0; close < 3; ++close) {
+            whenModal("hlpfrm", [&](QWidget& h) {
+                QCOMPARE(focusName(), QString("Command1"));
                 for (int i = 1; i <= 4; ++i)
-                    QCOMPARE(forms::control(forms::instance("hlpfrm"), qPrintable(QString("Image%1").arg(i)))->geometry(),
-                             QRect(216, 64 + 32 * (i - 1), 24, 22));
-                // The menu behind takes no keys: its cursor stays put.
-                key(Qt::Key_Down, Qt::NoModifier, forms::window(form("Form1"))->windowHandle());
-                key(Qt::Key_Down);
-                key(Qt::Key_Up);
+                    QCOMPARE(control("hlpfrm", "Image" + std::to_string(i))->geometry(), QRect(216, 32 + 32 * i, 24, 22));
+                QVERIFY(key(Qt::Key_Down, Qt::NoModifier, window("Form1")->windowHandle()));
+                QVERIFY(key(Qt::Key_Down) && key(Qt::Key_Up));
                 QCOMPARE(cursorTop(), 120.0f);
-                saveGrab(h, "hlpfrm");
-                key(close);
+                if (close == 2)
+                    h.windowHandle()->close();
+                else
+                    QVERIFY(key(close ? Qt::Key_Space : Qt::Key_Return));
             });
-            key(Qt::Key_H, Qt::AltModifier);
-            QVERIFY(seen);
-            QVERIFY(!forms::instance("hlpfrm").isLoaded());
+            QVERIFY(close == 1 ? click("Form1", "Command3") : key(Qt::Key_H, Qt::AltModifier));
+            QVERIFY(!form("hlpfrm").isLoaded());
             QCOMPARE(cursorTop(), 120.0f);
+            QVERIFY(!forms::hasEnded());
         }
-        // The close box unloads it the same way.
-        whenModal("hlpfrm", [&](QWidget* h) { QVERIFY(h); h->windowHandle()->close(); });
-        QTest::mouseClick(qobject_cast<QPushButton*>(forms::control(form("Form1"), "Command3")), Qt::LeftButton);
-        QVERIFY(!forms::instance("hlpfrm").isLoaded());
-        QVERIFY(!forms::hasEnded());
     }
 
     void aboutKeepsEnterOnItsPicturesUntilOkHasTheFocus()
     {
-        bool seen = false;
-        whenModal("About", [&](QWidget* a) {
-            QVERIFY(a);
-            seen = true;
-            QCOMPARE(a->windowTitle(), QString("About PLAYDECK"));
-            QCOMPARE(a->geometry(), QRect(156, 132, 312, 213));
-            QCOMPARE(a->palette().color(QPalette::Window), QColor(Qt::black));
-            forms::Form& about = forms::instance("About");
-            QCOMPARE(forms::control(about, "Picture1")->geometry(), QRect(208, 0, 103, 67));
-            QCOMPARE(forms::control(about, "Picture2")->geometry(), QRect(232, 88, 44, 62));
-            QCOMPARE(QApplication::focusWidget(), forms::control(about, "Picture1"));
-            saveGrab(a, "about");
-            key(Qt::Key_Return);
-            QVERIFY(about.isLoaded());
-            key(Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), forms::control(about, "Picture2"));
-            key(Qt::Key_Return);
-            key(Qt::Key_Space);
-            QVERIFY(about.isLoaded());
-            key(Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), forms::control(about, "Command1"));
-            key(Qt::Key_Return);
-        });
-        key(Qt::Key_A, Qt::AltModifier);
-        QVERIFY(seen);
-        QVERIFY(!forms::instance("About").isLoaded());
-        // Shown again: the same initial state; a click on OK closes it at once.
-        seen = false;
-        whenModal("About", [&](QWidget* a) {
-            QVERIFY(a);
-            seen = true;
-            QCOMPARE(QApplication::focusWidget(), forms::control(forms::instance("About"), "Picture1"));
-            QTest::mouseClick(a->findChild<QPushButton*>("Command1"), Qt::LeftButton);
-        });
-        QTest::mouseClick(qobject_cast<QPushButton*>(forms::control(form("Form1"), "Command2")), Qt::LeftButton);
-        QVERIFY(seen);
-        QVERIFY(!forms::instance("About").isLoaded());
-        QVERIFY(starter.commands.empty());
+        for (int round = 0; round < 2; ++round) {  // shown again: the same initial state
+            whenModal("About", [&](QWidget&) {
+                QCOMPARE(control("About", "Picture1")->geometry(), QRect(208, 0, 103, 67));
+                QCOMPARE(control("About", "Picture2")->geometry(), QRect(232, 88, 44, 62));
+                QCOMPARE(focusName(), QString("Picture1"));
+                if (round == 1) {  // a click on OK closes it at once
+                    QVERIFY(click("About", "Command1"));
+                    return;
+                }
+                for (const char* next : {"Picture2", "Command1"}) {
+                    QVERIFY(key(Qt::Key_Return) && key(Qt::Key_Space));
+                    QVERIFY(form("About").isLoaded());
+                    QVERIFY(key(Qt::Key_Tab));
+                    QCOMPARE(focusName(), QString(next));
+                }
+                QVERIFY(key(Qt::Key_Return));
+            });
+            QVERIFY(round ? click("Form1", "Command2") : key(Qt::Key_A, Qt::AltModifier));
+            QVERIFY(!form("About").isLoaded());
+        }
+        QVERIFY(starter.tails.isEmpty());
     }
 
-    void blankRunsStartEachSentenceOnANewLine()
+    // Blanks count like letters; a blank run that does not fit is dropped with
+    // the break; a word or blank run that fits exactly stays on the line.
+    void wrapTextBreaksAtBlanks_data()
     {
-        const std::string help = ui::hlpfrmDefinition().controls.at(0).text;
-        const std::string credits = ui::aboutDefinition().controls.at(1).text;
-        QCOMPARE(blankRuns(help), QList<int>({10, 4, 62}));
-        QCOMPARE(blankRuns(credits), QList<int>({76, 123, 38}));
-        QVERIFY(QString::fromStdString(help).startsWith("Use the arrow in the menu to choose your favourite game.          If there"));
-        QVERIFY(QString::fromStdString(credits).startsWith("\"PLAYDECK\" is a program of "));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("word fits exactly") << "ab cd" << 5 << QStringList{"ab cd"};
+        QTest::newRow("blanks fit exactly") << "abc  de" << 5 << QStringList{"abc  ", "de"};
+        QTest::newRow("word one too wide") << "ab cde" << 5 << QStringList{"ab ", "cde"};
+        QTest::newRow("blanks overflow") << "abc   de" << 5 << QStringList{"abc", "de"};
+        QTest::newRow("word wider than the line") << "a toolongword b" << 5 << QStringList{"a ", "toolongword", "b"};
+        QTest::newRow("empty") << "" << 5 << QStringList{""};
+    }
+    void wrapTextBreaksAtBlanks()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, width);
+        QFETCH(QStringList, lines);
+        QCOMPARE(wrap(text, width, [](const QString& s) { return int(s.size()); }), lines);
+    }
 
-        struct Case { const char* window; const char* label; QStringList starts; int visibleWidth; };
+    // On screen: each sentence of help and credits begins a line, and every
+    // line is whole inside its label.
+    void helpAndCreditsStartEachSentenceOnANewLine()
+    {
+        struct Case { const char* window; std::string text; QList<int> blankRuns; QStringList starts; int visibleWidth; };
         const Case cases[] = {
-            {"hlpfrm", "Label1", {"Use the arrow", "If there are", "If you have", "robin.keyes@"}, 295},
-            {"About", "Label1", {"\"PLAYDECK\"", "\"NES\"", "Feel free", "robin.keyes@"}, 201},
+            {"hlpfrm", ui::hlpfrmDefinition().controls.at(0).text, {10, 4, 62},
+             {"Use the arrow in the menu to choose your favourite game.", "If there are", "If you have", "robin.keyes@"}, 295},
+            {"About", ui::aboutDefinition().controls.at(1).text, {76, 123, 38},
+             {"\"PLAYDECK\" is a program of ", "\"NES\"", "Feel free", "robin.keyes@"}, 201},
         };
         for (const Case& c : cases) {
-            forms::Form& f = forms::instance(c.window);
-            whenModal(c.window, [&](QWidget* w) {
-                QVERIFY(w);
-                QWidget* label = forms::control(f, c.label);
+            QList<int> runs;
+            static const QRegularExpression blanks(" {2,}");
+            for (auto it = blanks.globalMatch(QString::fromStdString(c.text)); it.hasNext();)
+                runs << int(it.next().capturedLength());
+            QCOMPARE(runs, c.blankRuns);
+            whenModal(c.window, [&](QWidget& w) {
+                QWidget* label = control(c.window, "Label1");
                 const QFontMetrics fm(label->font());
-                QStringList lines;
-                for (const std::u16string& l : forms::wrapText(
-                         QString::fromStdString(f.definition().controls.at(c.window == QString("About") ? 1 : 0).text).toStdU16String(),
-                         label->width(), [&](std::u16string_view s) { return fm.horizontalAdvance(QString::fromStdU16String(std::u16string(s))); }))
-                    lines << QString::fromStdU16String(l);
-                // Every sentence begins a line, and every line is whole on screen.
+                const QStringList lines = wrap(QString::fromStdString(c.text), label->width(),
+                                               [&](const QString& s) { return fm.horizontalAdvance(s); });
+                QVERIFY2(lines.first().startsWith(c.starts.first()), qPrintable(lines.join('|')));
                 for (const QString& start : c.starts)
                     QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(start); }),
                              qPrintable(lines.join('|')));
                 QVERIFY2(lines.size() * fm.height() <= label->height(), qPrintable(lines.join('|')));
                 for (const QString& l : lines)
                     QVERIFY2(fm.horizontalAdvance(l.trimmed()) <= c.visibleWidth, qPrintable(l));
-                w->close();
+                w.close();
             });
-            f.showModal();
+            form(c.window).showModal();
+            QVERIFY(!QTest::currentTestFailed());
         }
     }
 };

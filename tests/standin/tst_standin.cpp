@@ -1,9 +1,13 @@
-// Where the stand-in finds a game's file and an emulator, and what it tells
-// the player when something stands in the way.
+// The stand-in emulator (tools/standin): where it finds a game's file and an
+// emulator, what it tells the player when something stands in the way, its
+// window, and the built program handing a game over.
 #include "standin_core.h"
+#include "standin_window.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,7 +27,7 @@ bool put(const QString &path, const QByteArray &bytes, QFileDevice::Permissions 
 
 } // namespace
 
-class StandinCoreTest : public QObject {
+class StandinTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -131,7 +135,70 @@ private slots:
         QCOMPARE(probe(QStringLiteral("data/other.dat"), "/nowhere", env).game, QString());
         QCOMPARE(describe(probe(std::nullopt)).asked, QStringLiteral("No game file was given to play."));
     }
+
+    // Escape or a click closes the window, Enter does not.
+    void theWindowClosesOnEscapeOrAClick()
+    {
+        for (bool byClick : {false, true}) {
+            Window w(describe(probe(QString("data/no-such-game-here.dat"))));
+            w.showMaximized();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            const auto *asked = w.findChild<QLabel *>("asked");
+            QCOMPARE(asked->text(), QString("You asked to play no-such-game-here.dat."));
+            QTest::keyClick(w.windowHandle(), Qt::Key_Return);
+            QVERIFY(w.isVisible());
+            if (byClick)
+                QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, asked->mapTo(&w, asked->rect().center()));
+            else
+                QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
+            QVERIFY(!w.isVisible());
+        }
+    }
+
+#ifdef STANDIN_EXE
+    // The built program finds the game in the player's folder and replaces itself
+    // with the system's chosen emulator, handing it the file's full path.
+    void handsTheGameToTheChosenEmulator()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath("bin") && root.mkpath("app") && root.mkpath("home/games/playdeck/DATA"));
+        const QString log = root.filePath("launched.txt");
+        for (const char *name : {"mednafen", "fceux"}) {
+            QFile f(root.filePath(QStringLiteral("bin/") + name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$0\" \"$PWD\" \"$@\" > '%1'\n").arg(log).toLocal8Bit());
+            f.close();
+            QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner));
+        }
+        QVERIFY(QFile::link(root.filePath("bin/mednafen"), root.filePath("bin/nes")));
+        QFile game(root.filePath("home/games/playdeck/DATA/Palu2.dat"));
+        QVERIFY(game.open(QIODevice::WriteOnly) && game.write("NES\x1A", 4) == 4);
+        game.close();
+
+        // Only the fake emulators, so an installed one cannot interfere.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PATH", root.filePath("bin"));
+        env.insert("XDG_DATA_HOME", root.filePath("home/games"));
+        QProcess stand;
+        stand.setProcessEnvironment(env);
+        stand.setWorkingDirectory(root.filePath("app"));
+        stand.start(QStringLiteral(STANDIN_EXE), {QStringLiteral("data/palu2.dat")});
+        QVERIFY(stand.waitForStarted());
+        if (!stand.waitForFinished(10000)) {
+            stand.kill();
+            stand.waitForFinished();
+            QFAIL("the stand-in did not hand off within 10 s; it is probably showing its window");
+        }
+        QCOMPARE(stand.exitCode(), 0);
+        QFile launched(log);
+        QVERIFY(launched.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromLocal8Bit(launched.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines, QStringList({root.filePath("bin/nes"), root.filePath("app"), game.fileName()}));
+    }
+#endif
 };
 
-QTEST_GUILESS_MAIN(StandinCoreTest)
-#include "tst_standin_core.moc"
+QTEST_MAIN(StandinTest)
+#include "tst_standin.moc"

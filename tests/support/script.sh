@@ -1,0 +1,39 @@
+# Sourced by the test scripts. Each sets `tmp` and calls `finally` for its EXIT
+# trap; failures are counted in `fail`; the menu's own output goes to $tmp/menu.log.
+fail=0 xvfb= menu=
+check() {  # check <message> <command...>: a failure that lets the script go on
+  local message=$1; shift
+  "$@" || { echo "FAIL: $message"; fail=1; }
+}
+wait_for() {  # wait_for <seconds> <what> <command...>: polls until the command succeeds
+  local tries=$(( $1 * 20 )) what=$2; shift 2
+  for _ in $(seq "$tries"); do "$@" > /dev/null && return 0; sleep 0.05; done
+  echo "FAIL: waited $(( tries / 20 )) s for $what"; exit 1
+}
+# A private Xvfb that picks a free display itself and writes its number once it
+# accepts clients (-displayfd), so the display is surely this one's. It must not
+# reset when its last client leaves (a probe by xdotool, a menu that ended):
+# while it resets, it refuses the next client.
+start_xvfb() {
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
+  xvfb=$!
+  wait_for 10 "Xvfb" test -s "$tmp/display"
+  export DISPLAY=":$(head -n1 "$tmp/display")"
+  unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+}
+# The build's install manifest (from the developer's own install), put back by finally.
+keep_manifest() {
+  manifest="$1/install_manifest.txt"
+  if [ -e "$manifest" ]; then cp -p "$manifest" "$tmp/manifest.saved"; fi
+}
+finally() {
+  local status=$?
+  set +e  # a menu that already ended must not keep the Xvfb from being stopped
+  [ $status != 0 ] && [ -s "$tmp/menu.log" ] && { echo "--- the menu wrote:"; cat "$tmp/menu.log"; }
+  [ -n "$menu" ] && kill "$menu" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  if [ -n "${manifest:-}" ]; then
+    if [ -e "$tmp/manifest.saved" ]; then cp -p "$tmp/manifest.saved" "$manifest"; else rm -f "$manifest"; fi
+  fi
+  rm -rf "$tmp"
+}
