@@ -81,14 +81,15 @@ LRESULT CALLBACK logKeys(int code, WPARAM removed, LPARAM l)
     return CallNextHookEx(nullptr, code, removed, l);
 }
 
-std::string pressed()  // without repeats
+std::string all(bool repeats = true)
 {
     std::string out;
     for (const std::string& k : keys)
-        if (k.back() != '*')
+        if (repeats || k.back() != '*')
             out += (out.empty() ? "" : " ") + k;
     return out;
 }
+std::string pressed() { return all(false); }
 
 // --- The play --------------------------------------------------------------------
 
@@ -138,7 +139,8 @@ void CALLBACK playOn(HWND, UINT, UINT_PTR, DWORD)
     else if (keysIn && (!s.until || s.until()))
         ++next, started = false;
     else if (GetTickCount64() - since > 10000)
-        finish(s.what + ": waited 10 s for " + (keysIn ? "its outcome" : "keys '" + s.keys + "'") + " (keys so far: '" + got + "')");
+        finish(s.what + ": waited 10 s for " + (keysIn ? "its outcome" : "keys '" + s.keys + "'") + " (keys so far: '" +
+               all() + "')");
 }
 
 HWND menu() { return FindWindowW(L"PlaydeckForm", L"PLAYDECK"); }
@@ -214,8 +216,8 @@ void script()
     press(south, "south", "PLAYDECK:Space", [] { return frontIs("Quick Help"); });
     press(east, "east", "", backOnMenu("hlpfrm"));
     press(left, "left", "PLAYDECK:Tab", focusOn(""));
-    // Another program in front: nothing; south held as the menu comes back
-    // stays dead until let go.
+    // Another program in front: nothing; south and down held as the menu
+    // comes back stay dead, without repeats, until let go.
     step("another program in front", [] {
         wchar_t self[MAX_PATH], line[MAX_PATH + 16];
         GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -229,14 +231,16 @@ void script()
         return process == front.dwProcessId;
     });
     press(down, "down", "");
-    hold(south, "south", "");
+    hold(south, "south");
+    hold(down, "down");
     aSecond("a second in front");
     step("the menu in front again", [] {
         TerminateProcess(front.hProcess, 0);
         SetForegroundWindow(menu());
     }, [] { return frontIs("PLAYDECK"); });
-    aSecond("a second with south held");
+    aSecond("a second with south and down held");
     release(south, "south");
+    release(down, "down");
     press(down, "down", "PLAYDECK:Down", cursorAt(3));
     // The stick: drifting below the threshold does nothing; pushed down (the
     // negative way in XInput) it is Down.
