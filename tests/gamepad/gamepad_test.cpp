@@ -52,9 +52,9 @@ struct Case {
 const Case kCases[] = {
     {"a held direction repeats at 500, 650, 800 ms and stops when let go",
      {READY, down(0, S::DpadDown), up(900, S::DpadDown)}, "0 Down, 500 Down*, 650 Down*, 800 Down*"},
-    {"accept, start and back never repeat; south and start held together are one accept",
-     {READY, down(0, S::South), up(100, S::South), down(200, S::Start), down(250, S::South), up(300, S::Start),
-      up(300, S::South), down(400, S::East)},
+    {"accept, start and back never repeat, held to the end; south and start held together are one accept",
+     {READY, down(0, S::South), up(100, S::South), down(200, S::Start), down(250, S::South), up(300, S::South),
+      down(400, S::East)},
      "0 Accept, 200 Accept, 400 Back"},
     {"the stick: drift does nothing, it presses beyond 20000, lets go only below 12000, and repeats",
      {READY, stick(0, 19999), stick(50, -19999), stick(100, 20001), stick(150, 12001), stick(200, 25000),
