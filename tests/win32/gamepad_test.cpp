@@ -95,8 +95,11 @@ std::string pressed() { return all(false); }
 
 struct Recorder : playdeck::ProcessStarter {
     std::vector<std::string> started;
+    bool fail = false;  // for the error report
     std::optional<std::string> start(const playdeck::LaunchCommand& c) override
     {
+        if (fail)
+            return "no emulator here";
         started.push_back(c.commandLine);
         return std::nullopt;
     }
@@ -258,6 +261,13 @@ void script()
     // Held, a direction repeats, marked as the keyboard marks its repeats.
     hold(down, "down held", "PLAYDECK:Down", [] { return keys.size() >= 3; });
     release(down, "down");
+    // A failed start: east closes the error report, the system's message box.
+    step("the emulator missing", [] {
+        recorder.fail = true;
+        forms::instance("Form1").setTop("Cur", playdeck::entries()[4].stop);
+    }, [] { return true; });
+    press(south, "south", "PLAYDECK:Return", [] { return GetForegroundWindow() != menu() && frontIs("PLAYDECK"); });
+    press(east, "east", "PLAYDECK:Esc", [] { return GetForegroundWindow() == menu(); });
 }
 
 // A plain window of another process, in front until killed (or a minute).
