@@ -6,6 +6,7 @@
 // involved.
 #include "backend.h"
 #include "forms.h"
+#include "gamepad_xinput.h"
 #include "textwrap.h"
 #include "utf16.h"
 
@@ -528,6 +529,19 @@ bool handleKey(const MSG& msg)
     return fw->form->unhandledKey(key, repeat);
 }
 
+// Key messages that were posted rather than typed (a gamepad's) leave the
+// keyboard state alone; Shift follows them here, so that a posted Shift+Tab
+// reads as one.
+void followShift(const MSG& msg)
+{
+    BYTE keys[256];
+    if ((msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) || msg.wParam != VK_SHIFT || !GetKeyboardState(keys))
+        return;
+    const bool down = msg.message == WM_KEYDOWN || GetAsyncKeyState(VK_SHIFT) < 0;
+    keys[VK_SHIFT] = BYTE((keys[VK_SHIFT] & 1) | (down ? 0x80 : 0));
+    SetKeyboardState(keys);
+}
+
 // Runs the message loop until `done` (a modal window's) is set, the program
 // has ended, or WM_QUIT arrives; the exit status.
 int messageLoop(const bool* done)
@@ -540,6 +554,7 @@ int messageLoop(const bool* done)
                 PostQuitMessage(int(msg.wParam));
             return got < 0 ? 1 : int(msg.wParam);
         }
+        followShift(msg);
         if (handleKey(msg))
             continue;
         TranslateMessage(&msg);
@@ -556,6 +571,28 @@ void giveKeyboardBack(HWND previous)
 }
 
 }  // namespace
+
+namespace win32 {
+
+std::optional<KeyTarget> keyTarget()
+{
+    DWORD process = 0;
+    HWND front = GetForegroundWindow();
+    if (!front || !GetWindowThreadProcessId(front, &process) || process != GetCurrentProcessId())
+        return std::nullopt;
+    HWND focus = GetFocus();
+    HWND root = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
+    if (!root)
+        return std::nullopt;
+    FormWindow* fw = live(root);
+    if (!fw)  // a message box
+        return KeyTarget{root, focus, pad::WindowKind::Dialog};
+    const Control* c = fw->controlOf(focus);
+    const bool onButton = c && c->def->kind == ControlKind::CommandButton;
+    return KeyTarget{root, focus, pad::windowKind(fw->form->definition(), onButton)};
+}
+
+}  // namespace win32
 
 namespace backend {
 
@@ -672,7 +709,10 @@ int run(int, char**, const Program& program)
 {
     programName = utf16(program.name);
     instance(program.startForm).show();
+    // Gamepads once the menu is up: the start-up does not wait for XInput.
+    win32::startGamepads();
     const int status = messageLoop(nullptr);
+    win32::stopGamepads();
     destroyInstances();
     return status;
 }
