@@ -19,14 +19,7 @@ cp "$recorder" "$app/data/Runcart.exe"
 export PLAYDECK_RECORD="$tmp/record"
 start_xvfb
 
-visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
-start() {
-  (cd / && exec "$app/playdeck" 2>> "$tmp/menu.log") &
-  menu=$!
-  wait_for 20 "the menu window" visible PLAYDECK
-  id=$(visible PLAYDECK)
-  wait_for 10 "the menu to take the keyboard" test "$(xdotool getwindowfocus)" = "$id"
-}
+start() { start_menu "$app/playdeck"; }
 records() { find "$tmp" -maxdepth 1 -name 'record.[0-9]*' | wc -l; }
 gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 key() { xdotool key --delay 20 "$@"; }
@@ -46,7 +39,7 @@ for row in "${plan[@]}"; do
       for _ in $(seq "$i"); do key Tab; done
       key space
       wait_for 10 "the dialog '$caption' to close" gone "$caption"
-      wait_for 10 "the menu to take the keyboard back" test "$(xdotool getwindowfocus)" = "$id"
+      wait_for 10 "the menu to take the keyboard back" test "$(xdotool getwindowfocus)" = "$win"
     fi
     n=$((n + 1))
     wait_for 10 "start $n" test "$(records)" -ge "$n"
@@ -66,17 +59,10 @@ done
 [ "$(records)" = "${#expected[@]}" ] || { echo "FAIL: $(records) starts for ${#expected[@]} parts"; fail=1; }
 
 # Each way out ends the process by itself, with status 0.
-ends() {
-  wait_for 10 "$1 to end the program" bash -c "! kill -0 $menu 2>/dev/null"
-  status=0
-  wait "$menu" || status=$?
-  menu=
-  [ "$status" = 0 ] || { echo "FAIL: $1 ended the program with status $status"; fail=1; }
-}
 key alt+x; ends "Alt+X"
 # Exit's centre: client area at (156, 63) (no window manager moves it), button at (208, 336) sized 81 x 33.
 start; xdotool mousemove 404 415 click 1; ends "a click on Exit"
 start; key Tab space; ends "Space on Exit"
-start; "$close_window" "$id"; ends "the close box"
+start; "$close_window" "$win"; ends "the close box"
 [ "$fail" = 0 ] && echo "all ${#expected[@]} parts started: ${expected[*]}; every way out ended with status 0"
 exit "$fail"
