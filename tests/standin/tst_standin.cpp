@@ -163,19 +163,14 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QDir root(dir.path());
-        QVERIFY(root.mkpath("bin") && root.mkpath("app") && root.mkpath("home/games/playdeck/DATA"));
-        const QString log = root.filePath("launched.txt");
-        for (const char *name : {"mednafen", "fceux"}) {
-            QFile f(root.filePath(QStringLiteral("bin/") + name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$0\" \"$PWD\" \"$@\" > '%1'\n").arg(log).toLocal8Bit());
-            f.close();
-            QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner));
-        }
+        QVERIFY(root.mkpath("app"));
+        const QString log = root.filePath("launched.txt"), game = root.filePath("home/games/playdeck/DATA/Palu2.dat");
+        for (const char *name : {"mednafen", "fceux"})
+            QVERIFY(put(root.filePath(QStringLiteral("bin/") + name),
+                        QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$0\" \"$PWD\" \"$@\" > '%1'\n").arg(log).toLocal8Bit(),
+                        QFileDevice::ExeOwner));
         QVERIFY(QFile::link(root.filePath("bin/mednafen"), root.filePath("bin/nes")));
-        QFile game(root.filePath("home/games/playdeck/DATA/Palu2.dat"));
-        QVERIFY(game.open(QIODevice::WriteOnly) && game.write("NES\x1A", 4) == 4);
-        game.close();
+        QVERIFY(put(game, QByteArray("NES\x1A", 4)));
 
         // Only the fake emulators, so an installed one cannot interfere.
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -185,7 +180,6 @@ private slots:
         stand.setProcessEnvironment(env);
         stand.setWorkingDirectory(root.filePath("app"));
         stand.start(QStringLiteral(STANDIN_EXE), {QStringLiteral("data/palu2.dat")});
-        QVERIFY(stand.waitForStarted());
         if (!stand.waitForFinished(10000)) {
             stand.kill();
             stand.waitForFinished();
@@ -194,8 +188,8 @@ private slots:
         QCOMPARE(stand.exitCode(), 0);
         QFile launched(log);
         QVERIFY(launched.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromLocal8Bit(launched.readAll()).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines, QStringList({root.filePath("bin/nes"), root.filePath("app"), game.fileName()}));
+        QCOMPARE(QString::fromLocal8Bit(launched.readAll()).split('\n', Qt::SkipEmptyParts),
+                 QStringList({root.filePath("bin/nes"), root.filePath("app"), game}));
     }
 #endif
 };
