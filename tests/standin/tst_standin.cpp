@@ -103,7 +103,9 @@ private slots:
             QVERIFY2(line.isEmpty() || (line[0].isUpper() && line.endsWith('.')), qPrintable(line));
     }
 
-    void emulatorsAreFoundOutsideThePathToo()
+    // Emulators outside PATH too, the system's chosen "nes" first; the games
+    // folders of the XDG variables or their defaults; game names by file name.
+    void emulatorsFoldersAndNames()
     {
         QTemporaryDir tmp;
         QVERIFY(tmp.isValid());
@@ -112,18 +114,13 @@ private slots:
         QVERIFY(put(bin + "/fceux", "not executable\n"));
         QVERIFY(put(games + "/fceux", "#!/bin/sh\n", QFileDevice::ExeOwner));
         QCOMPARE(findEmulator({bin, games}), games + "/fceux");
-        // The system's chosen "nes" comes first, wherever it is.
         QVERIFY(QFile::link(games + "/fceux", games + "/nes"));
         QCOMPARE(findEmulator({bin, games}), games + "/nes");
         QCOMPARE(findEmulator({tmp.filePath("nothing")}), QString());
         QProcessEnvironment env;
         env.insert("PATH", bin + ":/usr/games");
         QCOMPARE(programFolders(env), QStringList({bin, "/usr/games", "/usr/local/games"}));
-    }
 
-    void gameNamesAndDefaults()
-    {
-        QProcessEnvironment env;
         env.insert("HOME", "/home/p");
         QCOMPARE(gamesFolders(env), QStringList({"/home/p/.local/share/playdeck", "/usr/local/share/playdeck",
                                                  "/usr/share/playdeck"}));

@@ -224,14 +224,6 @@ inline bool startMenu()
     return true;
 }
 
-inline void setUpOnce(RecordingStarter& starter)
-{
-    forms::setUpApplication(*qApp);
-    QCoreApplication::setApplicationName("PLAYDECK");
-    ui::registerWindows();
-    ui::setProcessStarter(&starter);
-}
-
 inline float cursorTop() { return form("Form1").top("Cur"); }
 
 // Steps the cursor down to catalogue entry k.
@@ -245,6 +237,14 @@ inline bool moveCursorTo(int k)
         return false;
     }
     return true;
+}
+
+inline void setUpOnce(RecordingStarter& starter)
+{
+    forms::setUpApplication(*qApp);
+    QCoreApplication::setApplicationName("PLAYDECK");
+    ui::registerWindows();
+    ui::setProcessStarter(&starter);
 }
 
 // Fails, naming it, when a modal window has been open for kWaitMs with nobody
@@ -293,12 +293,14 @@ inline void finishSteps()
 }
 
 // The common frame of a window test: the program's windows with a recorder
-// for launches, a fresh main menu for each test, no step left waiting after it.
+// for launches (unless reset() says otherwise), a fresh main menu for each
+// test, no step left waiting after it.
 class WindowTest : public QObject {
     Q_OBJECT
 protected:
     RecordingStarter starter;
     ModalWatchdog watchdog;
+    virtual void reset() {}  // before and after each test
 
 private slots:
     void initTestCase() { setUpOnce(starter); }
@@ -308,11 +310,14 @@ private slots:
         if (failedFunction == QTest::currentTestFunction())
             QSKIP("an earlier row of this test failed");
         starter.tails.clear();
+        ui::setProcessStarter(&starter);
+        reset();
         QVERIFY(startMenu());
     }
     void cleanup()
     {
         finishSteps();
+        reset();
         if (QTest::currentTestFailed())
             failedFunction = QTest::currentTestFunction();
     }
