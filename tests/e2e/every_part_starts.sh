@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The real menu, started from / out of an application directory with a blank
-# and a non-ASCII letter in its path, a recorder in place of the emulator, on a
-# virtual X display: every game part played by keyboard starts the emulator
-# exactly once with its data file, in that directory; then Alt+X, a click on
-# Exit, Space on Exit and the close box each end the program with status 0.
+# The real menu, started from / through a link to it in an application
+# directory with a blank and a non-ASCII letter in its path, a recorder in
+# place of the emulator, on a virtual X display: every game part played by
+# keyboard starts the emulator beside the real binary exactly once with its
+# data file, in that directory; then Alt+X, a click on Exit, Space on Exit and
+# the close box each end the program with status 0.
 #   every_part_starts.sh <playdeck> <recorder> <close_window>
 set -euo pipefail
 playdeck=$1 recorder=$2 close_window=$3
@@ -16,10 +17,11 @@ app="$tmp/my games é"
 mkdir -p "$app/data"
 cp "$playdeck" "$app/playdeck"
 cp "$recorder" "$app/data/Runcart.exe"
+ln -s "$app/playdeck" "$tmp/link"
 export PLAYDECK_RECORD="$tmp/record"
 start_xvfb
 
-start() { start_menu "$app/playdeck"; }
+start() { start_menu "$tmp/link"; }
 records() { find "$tmp" -maxdepth 1 -name 'record.[0-9]*' | wc -l; }
 gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 key() { xdotool key --delay 20 "$@"; }
