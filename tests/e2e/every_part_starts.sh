@@ -23,7 +23,7 @@ start_xvfb
 
 start() { start_menu "$tmp/link"; }
 records() { find "$tmp" -maxdepth 1 -name 'record.[0-9]*' | wc -l; }
-gone() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+gone() { ! visible "$1"; }
 key() { xdotool key --delay 20 "$@"; }
 
 start
@@ -58,7 +58,6 @@ for f in "$tmp"/record.[0-9]*; do
 done
 [ "$(sort "$tmp/started")" = "$(printf '%s\n' "${expected[@]}" | sort)" ] ||
   { echo "FAIL: started $(tr '\n' ' ' < "$tmp/started"), expected ${expected[*]}"; fail=1; }
-[ "$(records)" = "${#expected[@]}" ] || { echo "FAIL: $(records) starts for ${#expected[@]} parts"; fail=1; }
 
 # Each way out ends the process by itself, with status 0.
 key alt+x; ends "Alt+X"

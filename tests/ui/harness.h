@@ -1,11 +1,9 @@
 // Shared scaffolding of the window tests: the program's windows on the
 // offscreen platform, keys and clicks sent through the window system like real
-// ones, and a recorder in place of the process start.
-//
-// Every helper that can fail returns false after recording the failure, so a
-// test writes QVERIFY(key(...)) and stops at the first one. No wait lasts
-// longer than a few seconds: a modal window nobody closes is closed by the
-// watchdog of WindowTest, with a failure naming it.
+// ones, a recorder in place of the process start. Every helper that can fail
+// returns false after recording the failure (QVERIFY(key(...)) stops the test).
+// No wait lasts longer than a few seconds: a modal window nobody closes is
+// closed by the watchdog of WindowTest, with a failure naming it.
 #pragma once
 
 #include "app.h"
