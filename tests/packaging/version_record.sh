@@ -13,7 +13,6 @@ command -v x86_64-w64-mingw32-gcc >/dev/null || pre=(--preprocessor=cpp --prepro
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 "$windres" "${pre[@]}" -i "$rc" -O res -o "$tmp/playdeck.res"
-"$windres" "${pre[@]}" -i "$rc" -O coff -o "$tmp/playdeck.o"   # what a MinGW link takes
 "$windres" "${pre[@]}" --include-dir "$(dirname "$assets")" -i "$assets" -O res -o "$tmp/assets.res"
 "$windres" -J res -O rc -i "$tmp/playdeck.res" -o "$tmp/back.rc"
 "$windres" -J res -O rc -i "$tmp/assets.res" >> "$tmp/back.rc"
@@ -30,9 +29,6 @@ while read -r line; do
 done <<LINES
 FILEVERSION $fields
 PRODUCTVERSION $fields
-FILEOS 0x40004
-FILETYPE 0x1
-LANGUAGE 9, 1
 BLOCK "040904B0"
 VALUE "Translation", 0x409, 1200
 VALUE "FileVersion", "$version"

@@ -110,9 +110,6 @@ inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow*
     return !QTest::currentTestFailed();
 }
 
-// A press of a key held down long enough to repeat.
-inline bool heldPress(Qt::Key k, QWindow* target = nullptr) { return key(k, Qt::NoModifier, target, Stroke::Held); }
-
 // A left click on `widget` through its window; the release is dropped when
 // the press already destroyed the window.
 inline bool click(QWidget* widget)
