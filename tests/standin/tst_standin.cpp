@@ -114,8 +114,8 @@ private slots:
         QCOMPARE(findEmulator({bin, games}), games + "/nes");
         QCOMPARE(findEmulator({tmp.filePath("nothing")}), QString());
         QProcessEnvironment env;
-        env.insert("PATH", bin + ":/usr/games");
-        QCOMPARE(programFolders(env), QStringList({bin, "/usr/games", "/usr/local/games"}));
+        env.insert("PATH", bin + ":/usr/local/games");  // the games folders follow PATH, once
+        QCOMPARE(programFolders(env), QStringList({bin, "/usr/local/games", "/usr/games"}));
 
         env.insert("HOME", "/home/p");
         QCOMPARE(gamesFolders(env), QStringList({"/home/p/.local/share/playdeck", "/usr/local/share/playdeck",
