@@ -1,6 +1,6 @@
 // Launches that go wrong, through the real process start: a broken emulator
-// beside the program is reported by the menu (which program, why) and the menu
-// goes on; strange application directories start exactly the emulator with
+// beside the program is reported by the menu and by a part dialog (which
+// program, why) and the menu goes on; strange application directories start exactly the emulator with
 // exactly its argument and nothing else; hundreds of launches from the menu
 // leave no zombies and no open descriptors behind.
 #include "../ui/harness.h"
@@ -16,8 +16,6 @@
 using namespace harness;
 
 namespace {
-
-const QString kTail = QStringLiteral("\\data\\Runcart.exe data\\mado3.dat");
 
 QString appDir() { return QString::fromStdString(forms::applicationDirectory()); }
 QString emulator() { return appDir() + "/data/Runcart.exe"; }
@@ -69,54 +67,28 @@ bool allReaped(const QList<qint64>& pids)
         kWaitMs);
 }
 
-// Sets the working directory and PLAYDECK_RECORD for one test and puts both
-// back however the test ends.
-struct Surroundings {
-    Surroundings(const QString& dir, const QString& record)
-    {
-        if (!dir.isEmpty())
-            QDir::setCurrent(dir);
-        qputenv("PLAYDECK_RECORD", record.toUtf8());
-    }
-    ~Surroundings()
-    {
-        QDir::setCurrent(cwd);
-        hadRecord ? qputenv("PLAYDECK_RECORD", oldRecord) : qunsetenv("PLAYDECK_RECORD");
-    }
-    const QString cwd = QDir::currentPath();
-    const bool hadRecord = qEnvironmentVariableIsSet("PLAYDECK_RECORD");
-    const QByteArray oldRecord = qgetenv("PLAYDECK_RECORD");
-};
+// The working directory and where the recorder writes, for one test; reset()
+// puts both back however the test ends.
+const QString kHome = QDir::currentPath();
+void surround(const QString& dir, const QString& record)
+{
+    QDir::setCurrent(dir);
+    qputenv("PLAYDECK_RECORD", record.toUtf8());
+}
 
 }  // namespace
 
-class LaunchFaultsTest : public QObject {
+class LaunchFaultsTest : public WindowTest {
     Q_OBJECT
-    RecordingStarter recorder;
-    ModalWatchdog watchdog;
-    QString failedFunction;
+    void reset() override
+    {
+        ui::setProcessStarter(nullptr);  // the real process start throughout
+        clearEmulator();
+        QDir::setCurrent(kHome);
+        qunsetenv("PLAYDECK_RECORD");
+    }
 
 private slots:
-    void initTestCase()
-    {
-        setUpOnce(recorder);
-        ui::setProcessStarter(nullptr);  // the real process start throughout
-    }
-    void init()
-    {
-        if (failedFunction == QTest::currentTestFunction())  // the other rows would wait as long
-            QSKIP("an earlier row of this test failed");
-        clearEmulator();
-        QVERIFY(startMenu());
-    }
-    void cleanup()
-    {
-        finishSteps();
-        clearEmulator();
-        if (QTest::currentTestFailed())
-            failedFunction = QTest::currentTestFunction();
-    }
-
     // Enter on the single-part title, twice (nothing is left over from the
     // first): one report naming the program and why, the menu going on, and
     // nothing run by a shell.
@@ -126,7 +98,6 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::newRow("missing") << "missing" << "No such file";
         QTest::newRow("not executable") << "plain" << "Permission denied";
-        QTest::newRow("a directory") << "directory" << "Permission denied";
         QTest::newRow("commands, not a program") << "script" << "Exec format error";
     }
     void aBrokenEmulatorIsReportedAndTheMenuGoesOn()
@@ -134,12 +105,10 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, reason);
         QTemporaryDir elsewhere;  // the working directory, where a shell would touch its file
-        Surroundings around(elsewhere.path(), elsewhere.filePath("record"));
+        surround(elsewhere.path(), elsewhere.filePath("record"));
         const QString marker = elsewhere.filePath("shell-ran");
         QDir().mkpath(appDir() + "/data");
-        if (kind == "directory") {
-            QVERIFY(QDir().mkpath(emulator()));
-        } else if (kind != "missing") {
+        if (kind != "missing") {
             QFile f(emulator());
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(("touch '" + marker + "'\n").toUtf8());
@@ -152,55 +121,53 @@ private slots:
             const QString report = errorReportFrom([] { key(Qt::Key_Return); });
             QVERIFY(!QTest::currentTestFailed());
             QVERIFY2(report.contains(emulator()) && report.contains(reason) && !report.contains('\n'), qPrintable(report));
-            QVERIFY(!QApplication::activeModalWidget());
             QVERIFY(!forms::hasEnded());
-            QCOMPARE(keyWindow(), window("Form1")->windowHandle());
+            QCOMPARE(keyWindow(), window("Form1")->windowHandle());  // no modal window left
         }
         letQueuedReactionsRun();
         QVERIFY2(!QFile::exists(marker), "the emulator file was run by a shell");
+        // From a part dialog too: the report, the dialog closed, the menu as it was.
         QVERIFY(key(Qt::Key_Down));
-        QCOMPARE(modalsDuring([] { key(Qt::Key_Return); }), QStringList{"duckt"});
+        QString report;
+        whenModal("duckt", [&](QWidget&) { report = errorReportFrom([] { key(Qt::Key_Space); }); });
+        QVERIFY(key(Qt::Key_Return));
+        QVERIFY2(report.contains(emulator()) && report.contains(reason), qPrintable(report));
+        QVERIFY(!form("duckt").isLoaded() && cursorTop() == playdeck::entries()[5].stop);
+        QCOMPARE(keyWindow(), window("Form1")->windowHandle());
     }
 
     // An application directory that a shell would split or interpret, the
     // program started from another working directory: exactly the emulator,
     // with exactly its argument, in the application directory.
-    void strangeDirectoriesStartExactlyTheEmulator_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("decoy");  // what a split at a blank or ';' would start
-        QTest::newRow("blank") << "play deck" << "play";
-        QTest::newRow("quotes") << "it's \"here\" now" << "it's";
-        QTest::newRow("command substitution") << "$(touch pwned) x" << "$(touch";
-        QTest::newRow("semicolon") << "games;touch pwned" << "games";
-        QTest::newRow("non-ASCII") << QString::fromUtf8("Spiele für Kinder — ゲーム") << QString::fromUtf8("Spiele");
-    }
     void strangeDirectoriesStartExactlyTheEmulator()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, decoy);
-        QTemporaryDir base;
-        QVERIFY(base.isValid());
-        const QString dir = base.filePath(name);
-        for (const QString& to : {dir + "/data/Runcart.exe", base.filePath(decoy), base.filePath(decoy) + ".exe"})
-            QVERIFY(putExecutable(RECORDER_PATH, to));
-        Surroundings around(base.path(), base.filePath("record"));
-        forms::SystemProcessStarter system;
-        const playdeck::LaunchResult r = playdeck::launch(kTail.toStdString(), dir.toStdString(), system);
-        QVERIFY2(r.started, r.message.c_str());
-        const auto got = waitForRecords(base.filePath("record"), 1);
-        QCOMPARE(got.values(), QList<QStringList>{QStringList({"argc=2", dir + "/data/Runcart.exe", "data/mado3.dat", dir})});
-        QVERIFY(!QFile::exists(base.filePath("pwned")) && !QFile::exists(dir + "/pwned"));
-        QVERIFY(allReaped(got.keys()));
+        // Each name, and what a split at a blank or ';' would start instead.
+        const std::pair<QString, QString> dirs[] = {{"play deck", "play"}, {"it's \"here\" now", "it's"},
+            {"$(touch pwned) x", "$(touch"}, {"games;touch pwned", "games"},
+            {QString::fromUtf8("Spiele für Kinder — ゲーム"), QString::fromUtf8("Spiele")}};
+        for (const auto& [name, decoy] : dirs) {
+            QTemporaryDir base;
+            QVERIFY(base.isValid());
+            const QString dir = base.filePath(name);
+            for (const QString& to : {dir + "/data/Runcart.exe", base.filePath(decoy), base.filePath(decoy) + ".exe"})
+                QVERIFY(putExecutable(RECORDER_PATH, to));
+            surround(base.path(), base.filePath("record"));
+            forms::SystemProcessStarter system;
+            const playdeck::LaunchResult r = playdeck::launch("\\data\\Runcart.exe data\\mado3.dat", dir.toStdString(), system);
+            QVERIFY2(r.started, r.message.c_str());
+            const auto got = waitForRecords(base.filePath("record"), 1);
+            QCOMPARE(got.values(), QList<QStringList>{QStringList({"argc=2", dir + "/data/Runcart.exe", "data/mado3.dat", dir})});
+            QVERIFY(!QFile::exists(base.filePath("pwned")) && !QFile::exists(dir + "/pwned"));
+            QVERIFY(allReaped(got.keys()));
+        }
     }
 
     void hundredsOfLaunchesFromTheMenuLeaveNothingBehind()
     {
         QVERIFY(putExecutable(RECORDER_PATH, emulator()));
-        QTemporaryDir out;
-        QVERIFY(out.isValid());
+        const QTemporaryDir out;
         const QString record = out.filePath("many");
-        Surroundings around({}, record);
+        surround(kHome, record);
         QVERIFY(moveCursorTo(4));
         QVERIFY(key(Qt::Key_Return));  // the first start may open what stays open
         QCOMPARE(waitForRecords(record, 1).size(), 1);

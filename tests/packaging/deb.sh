@@ -20,9 +20,9 @@ debs=("$tmp"/out/*.deb)
 deb=${debs[0]}
 
 field() { dpkg-deb -f "$deb" "$1"; }
-check "package name $(field Package)" test "$(field Package)" = playdeck
-check "version $(field Version)" test "$(field Version)" = "$version"
-check "section $(field Section)" test "$(field Section)" = games
+for pair in Package=playdeck "Version=$version" Section=games; do
+  check "${pair%%=*} $(field "${pair%%=*}")" test "$(field "${pair%%=*}")" = "${pair#*=}"
+done
 depends=", $(field Depends),"
 for needed in fonts-wine fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
   check "does not depend on $needed: $depends" grep -qE ", $needed[ ,]" <<< "$depends"
@@ -63,10 +63,8 @@ dpkgroot --remove playdeck
 check "the stand-in is still a choice after removal" bash -c "! grep -rq standin-emulator '$root/var/lib/dpkg/alternatives'"
 
 if command -v lintian >/dev/null; then
-  lintian "$deb" > "$tmp/lintian.log" 2>/dev/null || true
-  check "lintian errors: $(grep '^E:' "$tmp/lintian.log" | tr '\n' ' ')" bash -c "! grep -q '^E:' '$tmp/lintian.log'"
-else
-  echo "lintian not installed: not run"
-fi
+  errors=$(lintian "$deb" 2>/dev/null | grep '^E:' | tr '\n' ' ' || true)
+  check "lintian errors: $errors" test -z "$errors"
+else echo "lintian not installed: not run"; fi
 [ "$fail" = 0 ] && echo "$(basename "$deb"): $(field Depends)"
 exit "$fail"

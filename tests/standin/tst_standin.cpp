@@ -25,6 +25,22 @@ bool put(const QString &path, const QByteArray &bytes, QFileDevice::Permissions 
         && f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | extra);
 }
 
+// Where the game file is put (the folder beside the program, the player's, a
+// local or a system one, or none), its name there, its bytes, what is found,
+// and parts of what the player is told.
+const QByteArray kInes("NES\x1A\x02\x01\0\0", 8);
+const struct { const char *label, *where, *name; QByteArray bytes; FileKind kind; const char *problem, *advice; } kPlaces[] = {
+    {"beside the program", "app", "palu2.dat", kInes, FileKind::Ines, "", ""},
+    {"only the player's", "user", "palu2.dat", kInes, FileKind::Ines, "", ""},
+    {"only a system folder", "system", "palu2.dat", kInes, FileKind::Ines, "", ""},
+    {"other letter case", "local", "PALU2.DAT", kInes, FileKind::Ines, "", ""},
+    {"unreadable", "user", "palu2.dat", kInes, FileKind::Unreadable, "cannot be read: permission denied", "or copy it into /"},
+    {"a zip", "app", "palu2.dat", QByteArray("PK\x03\x04rest", 8), FileKind::Archive, "packed archive",
+     "Unpack the .nes file from the archive and rename it to palu2.dat."},
+    {"not iNES", "app", "palu2.dat", "hello", FileKind::Other, "not an iNES image", "renamed to palu2.dat"},
+    {"nowhere", "none", "", {}, FileKind::Missing, "The game file palu2.dat is missing.", "and name it palu2.dat."},
+};
+
 } // namespace
 
 class StandinTest : public QObject {
@@ -33,35 +49,15 @@ class StandinTest : public QObject {
 private slots:
     void findsTheGameAndSaysWhatIsWrong_data()
     {
-        QTest::addColumn<QString>("where");   // folder the file is put in: app, user, local, system, none
-        QTest::addColumn<QString>("name");    // its name there
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("problem"); // part of what the player is told
-        QTest::addColumn<QString>("advice");
-        const QByteArray ines("NES\x1A\x02\x01\0\0", 8);
-        QTest::newRow("beside the program") << "app" << "palu2.dat" << ines << int(FileKind::Ines) << "Ninja Gaiden" << "";
-        QTest::newRow("only the player's") << "user" << "palu2.dat" << ines << int(FileKind::Ines) << "" << "";
-        QTest::newRow("only a system folder") << "system" << "palu2.dat" << ines << int(FileKind::Ines) << "" << "";
-        QTest::newRow("other letter case") << "local" << "PALU2.DAT" << ines << int(FileKind::Ines) << "" << "";
-        QTest::newRow("unreadable") << "user" << "palu2.dat" << ines << int(FileKind::Unreadable)
-                                    << "cannot be read: permission denied" << "or copy it into /";
-        QTest::newRow("a zip") << "app" << "palu2.dat" << QByteArray("PK\x03\x04rest", 8) << int(FileKind::Archive)
-                               << "packed archive" << "Unpack the .nes file from the archive and rename it to palu2.dat.";
-        QTest::newRow("not iNES") << "app" << "palu2.dat" << QByteArray("hello") << int(FileKind::Other)
-                                  << "not an iNES image" << "renamed to palu2.dat";
-        QTest::newRow("nowhere") << "none" << "" << QByteArray() << int(FileKind::Missing)
-                                 << "The game file palu2.dat is missing." << "and name it palu2.dat.";
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(kPlaces)); ++i)
+            QTest::newRow(kPlaces[i].label) << i;
     }
     void findsTheGameAndSaysWhatIsWrong()
     {
-        QFETCH(QString, where);
-        QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, kind);
-        QFETCH(QString, problem);
-        QFETCH(QString, advice);
-        if (kind == int(FileKind::Unreadable) && geteuid() == 0)
+        QFETCH(int, row);
+        const auto& [label, where, name, bytes, kind, problem, advice] = kPlaces[row];
+        if (kind == FileKind::Unreadable && geteuid() == 0)
             QSKIP("root reads every file; the run as an ordinary user covers this row");
         QTemporaryDir tmp;
         QVERIFY(tmp.isValid());
@@ -71,9 +67,9 @@ private slots:
                                           {"system", tmp.filePath("usr/share/playdeck")}};
         QDir().mkpath(dirs["app"]);
         const QString file = dirs.value(where) + "/data/" + name;
-        if (where != "none")
-            QVERIFY(put(file, bytes, kind == int(FileKind::Unreadable) ? QFileDevice::Permissions{} : QFileDevice::ReadOwner));
-        if (kind == int(FileKind::Unreadable))
+        if (QLatin1String(where) != "none")
+            QVERIFY(put(file, bytes, kind == FileKind::Unreadable ? QFileDevice::Permissions{} : QFileDevice::ReadOwner));
+        if (kind == FileKind::Unreadable)
             QVERIFY(QFile(file).setPermissions(QFileDevice::WriteOwner));
         QProcessEnvironment env;
         env.insert("HOME", tmp.filePath("home"));
@@ -81,19 +77,19 @@ private slots:
         env.insert("PATH", tmp.filePath("bin"));
 
         const Situation s = probe(QStringLiteral("data/palu2.dat"), dirs["app"], env);
-        QCOMPARE(int(s.file.kind), kind);
+        QCOMPARE(int(s.file.kind), int(kind));
         QCOMPARE(s.playerFolder, dirs["user"] + "/data");
         QCOMPARE(s.game, QStringLiteral("Ninja Gaiden 2"));
-        if (kind != int(FileKind::Missing))
+        if (kind != FileKind::Missing)
             QCOMPARE(s.file.path, file);
         QVERIFY(!readyToHandOff(s));  // no emulator on this PATH
         const Screen screen = describe(s);
         QCOMPARE(screen.asked, QStringLiteral("You asked to play Ninja Gaiden 2."));
         QVERIFY2(screen.path.contains("data/palu2.dat"), qPrintable(screen.path));
-        QVERIFY2(screen.problem.contains(kind == int(FileKind::Ines) ? "No NES emulator is installed." : problem),
+        QVERIFY2(screen.problem.contains(kind == FileKind::Ines ? "No NES emulator is installed." : problem),
                  qPrintable(screen.problem));
         QVERIFY2(screen.advice.contains(advice), qPrintable(screen.advice));
-        if (kind == int(FileKind::Missing)) {
+        if (kind == FileKind::Missing) {
             QCOMPARE(s.file.lookedIn, QStringList({dirs["app"], dirs["user"], dirs["local"], dirs["system"]}));
             QVERIFY2(screen.path.contains(dirs["system"]), qPrintable(screen.path));
             QVERIFY2(screen.advice.contains(dirs["user"] + "/data"), qPrintable(screen.advice));
@@ -103,7 +99,9 @@ private slots:
             QVERIFY2(line.isEmpty() || (line[0].isUpper() && line.endsWith('.')), qPrintable(line));
     }
 
-    void emulatorsAreFoundOutsideThePathToo()
+    // Emulators outside PATH too, the system's chosen "nes" first; the games
+    // folders of the XDG variables or their defaults; game names by file name.
+    void emulatorsFoldersAndNames()
     {
         QTemporaryDir tmp;
         QVERIFY(tmp.isValid());
@@ -112,18 +110,13 @@ private slots:
         QVERIFY(put(bin + "/fceux", "not executable\n"));
         QVERIFY(put(games + "/fceux", "#!/bin/sh\n", QFileDevice::ExeOwner));
         QCOMPARE(findEmulator({bin, games}), games + "/fceux");
-        // The system's chosen "nes" comes first, wherever it is.
         QVERIFY(QFile::link(games + "/fceux", games + "/nes"));
         QCOMPARE(findEmulator({bin, games}), games + "/nes");
         QCOMPARE(findEmulator({tmp.filePath("nothing")}), QString());
         QProcessEnvironment env;
-        env.insert("PATH", bin + ":/usr/games");
-        QCOMPARE(programFolders(env), QStringList({bin, "/usr/games", "/usr/local/games"}));
-    }
+        env.insert("PATH", bin + ":/usr/local/games");  // the games folders follow PATH, once
+        QCOMPARE(programFolders(env), QStringList({bin, "/usr/local/games", "/usr/games"}));
 
-    void gameNamesAndDefaults()
-    {
-        QProcessEnvironment env;
         env.insert("HOME", "/home/p");
         QCOMPARE(gamesFolders(env), QStringList({"/home/p/.local/share/playdeck", "/usr/local/share/playdeck",
                                                  "/usr/share/playdeck"}));
@@ -163,19 +156,14 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QDir root(dir.path());
-        QVERIFY(root.mkpath("bin") && root.mkpath("app") && root.mkpath("home/games/playdeck/DATA"));
-        const QString log = root.filePath("launched.txt");
-        for (const char *name : {"mednafen", "fceux"}) {
-            QFile f(root.filePath(QStringLiteral("bin/") + name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$0\" \"$PWD\" \"$@\" > '%1'\n").arg(log).toLocal8Bit());
-            f.close();
-            QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner));
-        }
+        QVERIFY(root.mkpath("app"));
+        const QString log = root.filePath("launched.txt"), game = root.filePath("home/games/playdeck/DATA/Palu2.dat");
+        for (const char *name : {"mednafen", "fceux"})
+            QVERIFY(put(root.filePath(QStringLiteral("bin/") + name),
+                        QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$0\" \"$PWD\" \"$@\" > '%1'\n").arg(log).toLocal8Bit(),
+                        QFileDevice::ExeOwner));
         QVERIFY(QFile::link(root.filePath("bin/mednafen"), root.filePath("bin/nes")));
-        QFile game(root.filePath("home/games/playdeck/DATA/Palu2.dat"));
-        QVERIFY(game.open(QIODevice::WriteOnly) && game.write("NES\x1A", 4) == 4);
-        game.close();
+        QVERIFY(put(game, QByteArray("NES\x1A", 4)));
 
         // Only the fake emulators, so an installed one cannot interfere.
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -185,7 +173,6 @@ private slots:
         stand.setProcessEnvironment(env);
         stand.setWorkingDirectory(root.filePath("app"));
         stand.start(QStringLiteral(STANDIN_EXE), {QStringLiteral("data/palu2.dat")});
-        QVERIFY(stand.waitForStarted());
         if (!stand.waitForFinished(10000)) {
             stand.kill();
             stand.waitForFinished();
@@ -194,8 +181,8 @@ private slots:
         QCOMPARE(stand.exitCode(), 0);
         QFile launched(log);
         QVERIFY(launched.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromLocal8Bit(launched.readAll()).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines, QStringList({root.filePath("bin/nes"), root.filePath("app"), game.fileName()}));
+        QCOMPARE(QString::fromLocal8Bit(launched.readAll()).split('\n', Qt::SkipEmptyParts),
+                 QStringList({root.filePath("bin/nes"), root.filePath("app"), game}));
     }
 #endif
 };

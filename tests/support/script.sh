@@ -21,6 +21,23 @@ start_xvfb() {
   export DISPLAY=":$(head -n1 "$tmp/display")"
   unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 }
+# The menu from / on that display (its errors to $tmp/menu.log); returns once
+# its window `win` has the keyboard.
+visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+start_menu() {
+  (cd / && exec "$1" 2>> "$tmp/menu.log") &
+  menu=$!
+  wait_for 20 "the menu window" visible PLAYDECK
+  win=$(visible PLAYDECK)
+  wait_for 10 "the menu to take the keyboard" test "$(xdotool getwindowfocus)" = "$win"
+}
+ends() {  # ends <how>: the menu ends by itself, with status 0
+  wait_for 10 "$1 to end the program" bash -c "! kill -0 $menu 2>/dev/null"
+  local status=0
+  wait "$menu" || status=$?
+  menu=
+  [ "$status" = 0 ] || { echo "FAIL: $1 ended the program with status $status"; fail=1; }
+}
 # The build's install manifest (from the developer's own install), put back by finally.
 keep_manifest() {
   manifest="$1/install_manifest.txt"

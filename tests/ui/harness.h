@@ -1,11 +1,9 @@
 // Shared scaffolding of the window tests: the program's windows on the
 // offscreen platform, keys and clicks sent through the window system like real
-// ones, and a recorder in place of the process start.
-//
-// Every helper that can fail returns false after recording the failure, so a
-// test writes QVERIFY(key(...)) and stops at the first one. No wait lasts
-// longer than a few seconds: a modal window nobody closes is closed by the
-// watchdog of WindowTest, with a failure naming it.
+// ones, a recorder in place of the process start. Every helper that can fail
+// returns false after recording the failure (QVERIFY(key(...)) stops the test).
+// No wait lasts longer than a few seconds: a modal window nobody closes is
+// closed by the watchdog of WindowTest, with a failure naming it.
 #pragma once
 
 #include "app.h"
@@ -111,9 +109,6 @@ inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow*
     }
     return !QTest::currentTestFailed();
 }
-
-// A press of a key held down long enough to repeat.
-inline bool heldPress(Qt::Key k, QWindow* target = nullptr) { return key(k, Qt::NoModifier, target, Stroke::Held); }
 
 // A left click on `widget` through its window; the release is dropped when
 // the press already destroyed the window.
@@ -224,14 +219,6 @@ inline bool startMenu()
     return true;
 }
 
-inline void setUpOnce(RecordingStarter& starter)
-{
-    forms::setUpApplication(*qApp);
-    QCoreApplication::setApplicationName("PLAYDECK");
-    ui::registerWindows();
-    ui::setProcessStarter(&starter);
-}
-
 inline float cursorTop() { return form("Form1").top("Cur"); }
 
 // Steps the cursor down to catalogue entry k.
@@ -245,6 +232,14 @@ inline bool moveCursorTo(int k)
         return false;
     }
     return true;
+}
+
+inline void setUpOnce(RecordingStarter& starter)
+{
+    forms::setUpApplication(*qApp);
+    QCoreApplication::setApplicationName("PLAYDECK");
+    ui::registerWindows();
+    ui::setProcessStarter(&starter);
 }
 
 // Fails, naming it, when a modal window has been open for kWaitMs with nobody
@@ -293,12 +288,14 @@ inline void finishSteps()
 }
 
 // The common frame of a window test: the program's windows with a recorder
-// for launches, a fresh main menu for each test, no step left waiting after it.
+// for launches (unless reset() says otherwise), a fresh main menu for each
+// test, no step left waiting after it.
 class WindowTest : public QObject {
     Q_OBJECT
 protected:
     RecordingStarter starter;
     ModalWatchdog watchdog;
+    virtual void reset() {}  // before and after each test
 
 private slots:
     void initTestCase() { setUpOnce(starter); }
@@ -308,11 +305,14 @@ private slots:
         if (failedFunction == QTest::currentTestFunction())
             QSKIP("an earlier row of this test failed");
         starter.tails.clear();
+        ui::setProcessStarter(&starter);
+        reset();
         QVERIFY(startMenu());
     }
     void cleanup()
     {
         finishSteps();
+        reset();
         if (QTest::currentTestFailed())
             failedFunction = QTest::currentTestFunction();
     }
