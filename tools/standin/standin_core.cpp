@@ -134,8 +134,7 @@ Screen describe(const Situation &s, const QString &handOffError)
     screen.asked = s.game.isEmpty() ? QStringLiteral("You asked to play %1.").arg(name)
                                     : QStringLiteral("You asked to play %1.").arg(s.game);
     const QString folder = homeRelative(s.playerFolder);
-    switch (s.file.kind) {
-    case FileKind::Missing: {
+    if (s.file.kind == FileKind::Missing) {
         QStringList places;
         for (const QString &p : s.file.lookedIn)
             places << homeRelative(p);
@@ -144,25 +143,25 @@ Screen describe(const Situation &s, const QString &handOffError)
         screen.advice = QStringLiteral("Put the game's iNES image into %1 and name it %2.").arg(folder, name);
         return screen;
     }
-    case FileKind::Unreadable:
-        screen.path = QStringLiteral("Its file %1 is at %2.").arg(*s.argument, s.file.path);
-        screen.problem = QStringLiteral("The game file cannot be read: permission denied.");
-        screen.advice = QStringLiteral("Make it readable for your user, or copy it into %1.").arg(folder);
-        return screen;
-    case FileKind::Archive:
-        screen.path = QStringLiteral("Its file %1 is at %2.").arg(*s.argument, s.file.path);
-        screen.problem = QStringLiteral("The game file is a packed archive (.zip or .7z), not an iNES image.");
-        screen.advice = QStringLiteral("Unpack the .nes file from the archive and rename it to %1.").arg(name);
-        return screen;
-    case FileKind::Other:
-        screen.path = QStringLiteral("Its file %1 is at %2.").arg(*s.argument, s.file.path);
-        screen.problem = QStringLiteral("The game file is not an iNES image.");
-        screen.advice = QStringLiteral("Use the game's iNES image (a .nes file) renamed to %1.").arg(name);
-        return screen;
-    case FileKind::Ines:
-        break;
-    }
     screen.path = QStringLiteral("Its file %1 is at %2.").arg(*s.argument, s.file.path);
+    // What is wrong with a file that is there, and what to do about it.
+    static const struct {
+        FileKind kind;
+        const char *problem, *advice;
+    } kWrongFiles[] = {
+        {FileKind::Unreadable, "The game file cannot be read: permission denied.",
+         "Make it readable for your user, or copy it into {folder}."},
+        {FileKind::Archive, "The game file is a packed archive (.zip or .7z), not an iNES image.",
+         "Unpack the .nes file from the archive and rename it to {name}."},
+        {FileKind::Other, "The game file is not an iNES image.", "Use the game's iNES image (a .nes file) renamed to {name}."},
+    };
+    for (const auto &wrong : kWrongFiles) {
+        if (wrong.kind == s.file.kind) {
+            screen.problem = QString::fromLatin1(wrong.problem);
+            screen.advice = QString::fromLatin1(wrong.advice).replace("{folder}", folder).replace("{name}", name);
+            return screen;
+        }
+    }
     if (s.emulator.isEmpty()) {
         screen.problem = QStringLiteral("No NES emulator is installed.");
         screen.advice = QStringLiteral("Install nestopia, fceux or mednafen (for example: sudo apt install fceux); "
