@@ -90,12 +90,7 @@ struct Recorder : playdeck::ProcessStarter {
 
 // Each step acts; then its keys (in order, repeats aside) must come and what it waits for hold.
 using Until = std::function<bool()>;
-struct Step {
-    std::string what;
-    std::function<void()> act;
-    std::string keys;
-    Until until;
-};
+struct Step { std::string what; std::function<void()> act; std::string keys; Until until; };
 std::vector<Step> steps;
 std::size_t next = 0;
 bool started = false;

@@ -1,20 +1,14 @@
 #!/usr/bin/env bash
-# The Windows program under Wine on Xvfb with openbox, driven by keys: started
-# from another folder out of an application folder with awkward characters in
-# its name, with a recorder for the emulator. Every part must reach it with its
-# data file and the application folder as working directory; the windows sit
-# at their places. Waits are for conditions, each bounded and named; screenshots
-# of every window (and of the screen on failure) go to the screenshot dir.
+# The Windows program under Wine on Xvfb with openbox, driven by keys, started
+# from elsewhere out of an awkwardly named folder with a recorder for the
+# emulator. Waits are for conditions, bounded and named. Screenshots of every
+# window (and of the screen on failure) go to the screenshot dir.
 #   menu_under_wine.sh <playdeck.exe> <recorder.exe> <wineprefix> <screenshot dir>
 set -uo pipefail
 exe=$1 recorder=$2 prefix=$3 shots=$4
 wine=/usr/lib/wine/wine64
-for tool in "$wine" Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
-done
-for tool in openbox xwininfo xprop import; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool missing (openbox, x11-utils, imagemagick)"; exit 1; }
-done
+for t in "$wine" Xvfb xdotool; do command -v "$t" >/dev/null || { echo "SKIP: $t missing"; exit 77; }; done
+for t in openbox xwininfo xprop import; do command -v "$t" >/dev/null || { echo "FAIL: $t missing"; exit 1; }; done
 source "$(dirname "$0")/../support/script.sh"
 export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=C.UTF-8
 tmp=$(mktemp -d) wm=
@@ -69,8 +63,7 @@ waitRecords() {
 }
 key() { xdotool key --delay 40 "$@"; }
 placed() {  # the client area on the screen, as "WxH at X,Y"
-  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
-    /Width:/{w=$NF} /Height:/{h=$NF} END{print w "x" h " at " x "," y}'
+  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print w "x" h " at " x "," y}'
 }
 expectPlaced() { [ "$(placed "$1")" = "$2" ] || fail "$3 is $(placed "$1"), expected $2"; echo "ok: $3 $2"; }
 shot() { sleep 0.3; import -window "$1" "$shots/wine_$2.png" || fail "screenshot $2"; }
@@ -123,10 +116,10 @@ done
 mv "$app/data/Runcart.exe" "$app/data/away.exe"
 key Up Up Return
 boxActive() { isActive PLAYDECK && [ "$id" != "$main" ]; }
-menuAlone() { [ "$(windows PLAYDECK | wc -l)" = 1 ]; }
 wait_for 30 "the error message box to be active" boxActive
 shot "$id" error_report
 key Return
+menuAlone() { [ "$(windows PLAYDECK | wc -l)" = 1 ]; }
 wait_for 30 "the error message box to close" menuAlone
 waitFor PLAYDECK
 mv "$app/data/away.exe" "$app/data/Runcart.exe"
@@ -135,20 +128,17 @@ waitRecords 13
 expected+=(mado3)
 echo "ok: a failed start is reported and the menu goes on"
 
-key alt+h
-waitFor "Quick Help"
-expectPlaced "$id" "295x223 at 170,145" "Quick Help"
-shot "$id" hlpfrm
-key space
-waitGone "Quick Help"
-key alt+a
-waitFor "About PLAYDECK"
-expectPlaced "$id" "312x213 at 156,132" "About"
-shot "$id" about
-key Tab Tab  # the two pictures first, then OK
-shot "$id" about_ok_focused
-key Return
-waitGone "About PLAYDECK"
+# Help closed by Space; About by Tab, Tab (past its two pictures to OK), Enter.
+for row in "Quick Help|h|295x223 at 170,145|hlpfrm|space" "About PLAYDECK|a|312x213 at 156,132|about|Tab Tab"; do
+  IFS='|' read -r caption k place name keys <<< "$row"
+  key "alt+$k"
+  waitFor "$caption"
+  expectPlaced "$id" "$place" "$caption"
+  shot "$id" "$name"
+  key $keys
+  [ "$name" = about ] && { shot "$id" about_ok_focused; key Return; }
+  waitGone "$caption"
+done
 
 key alt+x
 ended() { ! kill -0 "$menu" 2>/dev/null; }
