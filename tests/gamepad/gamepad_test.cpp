@@ -266,9 +266,12 @@ private slots:
         set(one, Stick, -19000);
         set(one, Stick, 32767, "Form1:Down", [] { return repeats() >= 2; });
         set(one, Stick, 0);
-        // A second pad plugged in holding south: nothing, not even on release; both pads up: one press.
-        plug(two, South);
+        // A second pad plugged in holding south and the stick down: nothing, not even on release
+        // or as the stick eases off; both pads up: one press.
+        step("a second pad plugged in holding", [] { two.state_[Stick] = 32767, two.plug(South); }, [] { return two.seen(); });
         set(two, South, 0);
+        set(two, Stick, 25000);
+        set(two, Stick, 0);
         step("both pads press up", [] { one.set(Up, 1), two.set(Up, 1); }, [] { return one.seen() && two.seen(); }, "Form1:Up");
         set(one, Up, 0), set(two, Up, 0);
         // Inactive: a press is dead, even once active again; losing activation stops a repeat.
