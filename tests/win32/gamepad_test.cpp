@@ -22,16 +22,17 @@
 namespace {
 
 struct Slot {
-    bool connected = false, read = false;  // read: by the program since the last change
+    bool connected = false;
     XINPUT_GAMEPAD state{};
     DWORD packet = 0;
-    long reads = 0;
+    long reads = 0, mark = 0;
+    bool seen() const { return reads >= mark + 2; }  // read twice since the last change
 } slots[XUSER_MAX_COUNT];
 
 DWORD WINAPI fakeGetState(DWORD i, XINPUT_STATE* out)
 {
     Slot& s = slots[i];
-    s.read = true, ++s.reads;
+    ++s.reads;
     if (!s.connected)
         return ERROR_DEVICE_NOT_CONNECTED;
     *out = {s.packet, s.state};
@@ -138,8 +139,8 @@ void step(std::string what, std::function<void()> act, Until until) { steps.push
 // A change of a pad's state, done once the program has read it.
 void set(std::string what, int slot, std::function<void(Slot&)> f, std::string k = {}, Until until = always)
 {
-    steps.push_back({what, [slot, f] { f(slots[slot]), ++slots[slot].packet, slots[slot].read = false; }, k,
-                     [slot, until] { return slots[slot].read && until(); }});
+    steps.push_back({what, [slot, f] { f(slots[slot]), ++slots[slot].packet, slots[slot].mark = slots[slot].reads; }, k,
+                     [slot, until] { return slots[slot].seen() && until(); }});
 }
 void hold(WORD b, std::string k = {}, Until until = always, int slot = 0)
 {
