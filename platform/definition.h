@@ -2,6 +2,7 @@
 // Every position and size is in twips.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -61,5 +62,18 @@ struct WindowDef {
     Rect client{};                // client area on the screen
     std::vector<ControlDef> controls{};
 };
+
+// The controls that take the focus (command buttons and picture boxes), in
+// tab order: the order Tab walks and the first one has the focus on load.
+inline std::vector<const ControlDef*> tabStops(const WindowDef& def)
+{
+    std::vector<const ControlDef*> stops;
+    for (const ControlDef& c : def.controls)
+        if (c.tabIndex >= 0 && (c.kind == ControlKind::CommandButton || c.kind == ControlKind::PictureBox))
+            stops.push_back(&c);
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](const ControlDef* a, const ControlDef* b) { return a->tabIndex < b->tabIndex; });
+    return stops;
+}
 
 }  // namespace forms

@@ -400,7 +400,6 @@ std::unique_ptr<Window> load(Form& form)
     w->setGeometry(client);
     w->installEventFilter(w);
 
-    std::vector<std::pair<int, QWidget*>> tabOrder;
     std::vector<QWidget*> windowed;
     for (const ControlDef& c : def.controls) {
         QWidget* widget = nullptr;
@@ -446,19 +445,20 @@ std::unique_ptr<Window> load(Form& form)
         widget->setObjectName(qstr(c.name));
         widget->setGeometry(r);
         widget->installEventFilter(w);
-        if (c.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus)
-            tabOrder.emplace_back(c.tabIndex, widget);
         window->controls[std::string(c.name)] = widget;
     }
     // Buttons and picture boxes stand above the drawn controls.
     for (QWidget* x : windowed)
         x->raise();
-    std::stable_sort(tabOrder.begin(), tabOrder.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < tabOrder.size(); ++i)
-        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
-    if (!tabOrder.empty())
-        tabOrder.front().second->setFocus(Qt::OtherFocusReason);
+    QWidget* previous = nullptr;
+    for (const ControlDef* c : tabStops(def)) {
+        QWidget* next = window->controls[std::string(c->name)];
+        if (previous)
+            QWidget::setTabOrder(previous, next);
+        else
+            next->setFocus(Qt::OtherFocusReason);
+        previous = next;
+    }
     return window;
 }
 

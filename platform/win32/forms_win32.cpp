@@ -660,11 +660,10 @@ std::unique_ptr<Window> load(Form& form)
         }
         fw->controls.push_back(std::move(c));
     }
-    for (Control& c : fw->controls)
-        if (c.hwnd && c.def->tabIndex >= 0)
-            fw->tabStops.push_back(&c);
-    std::stable_sort(fw->tabStops.begin(), fw->tabStops.end(),
-                     [](const Control* a, const Control* b) { return a->def->tabIndex < b->def->tabIndex; });
+    for (const ControlDef* stop : tabStops(def))
+        for (Control& c : fw->controls)
+            if (c.def == stop)
+                fw->tabStops.push_back(&c);
     fw->lastFocus = fw->tabStops.empty() ? nullptr : fw->tabStops.front()->hwnd;
     // Access keys underlined and the focus marked from the start, not only
     // once the keyboard has been used.
