@@ -7,11 +7,11 @@ namespace playdeck {
 MenuStep menuKey(int keycode, float top, bool autoRepeat)
 {
     switch (keycode) {
-    case kKeyDown:
+    case vk::Down:
         return {top == kLastStop ? kFirstStop : top + kStopStep, {}};
-    case kKeyUp:
+    case vk::Up:
         return {top == kFirstStop ? kLastStop : top - kStopStep, {}};
-    case kKeyEnter: {
+    case vk::Enter: {
         const Entry* entry = entryAtStop(top);
         if (autoRepeat || !entry)
             return {top, {}};

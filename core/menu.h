@@ -2,14 +2,11 @@
 // of the key and the cursor's current top coordinate.
 #pragma once
 
+#include "keys.h"
+
 #include <string_view>
 
 namespace playdeck {
-
-// Virtual-key numbers the menu reacts to.
-inline constexpr int kKeyEnter = 13;
-inline constexpr int kKeyUp = 38;
-inline constexpr int kKeyDown = 40;
 
 struct MenuAction {
     enum class Kind { None, ShowDialog, Launch };

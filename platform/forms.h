@@ -1,29 +1,26 @@
 // Our forms runtime, toolkit-neutral. A Form is one window kind: it owns the
 // definition and the handlers; its window is loaded from the definition when
 // shown and destroyed when unloaded, while the Form itself lives for the run.
-// A backend (platform/qt, platform/win32) realises the windows; it raises the
-// events below on the one event thread.
+// Where each key goes, which control has the focus and what a modal window
+// blocks are decided here, the same on every platform; a backend
+// (platform/qt, platform/win32, platform/headless) realises the windows and
+// raises the events below on the one event thread.
 #pragma once
 
 #include "definition.h"
+#include "keys.h"
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace forms {
 
-// Virtual-key numbers the runtime itself knows.
-namespace vk {
-inline constexpr int Tab = 9;
-inline constexpr int Enter = 13;
-inline constexpr int Escape = 27;
-inline constexpr int Space = 32;
-inline constexpr int Up = 38;
-inline constexpr int Down = 40;
-}  // namespace vk
+// Virtual-key numbers.
+namespace vk = playdeck::vk;
 
 // State of the Shift, Ctrl and Alt keys as handed to key handlers.
 inline constexpr int kShiftMask = 1;
@@ -55,15 +52,32 @@ public:
     // The loaded window, for its backend (null when not loaded).
     backend::Window* loaded() const { return window_.get(); }
 
+    // The control with the keyboard in this window (empty: none can take it).
+    std::string_view focused() const { return focus_; }
+    const ControlDef* focusedControl() const;
+    // Gives `control`, a tab stop, the keyboard.
+    void setFocus(std::string_view control);
+    // A modal window above this one takes its input.
+    bool blocked() const;
+
     // Events, raised by the backend.
-    // A key press in the window, before the focused control sees it (key
-    // preview windows only). True: the control must not get the key.
-    bool previewKey(int keycode, int shift, bool autoRepeat);
-    // A key press nobody in the window took. True when it was used.
-    bool unhandledKey(int keycode, bool autoRepeat);
+    // A key press in the window, whichever of its controls has it natively.
+    // It goes, in this order: nowhere while a modal window blocks the window;
+    // to the key preview (windows with one); Tab and Shift+Tab over the tab
+    // stops; Alt with an access key clicks its button; Enter or Space clicks
+    // the focused button; Escape leaves a borderless window; an arrow moves
+    // the keyboard with what the preview moved (key preview) or to the
+    // previous or next tab stop (others). True when the key was used here
+    // (also when dropped): the native control must not act on it.
+    bool keyPress(int keycode, int shift, bool autoRepeat);
+    // The user gave a control the keyboard natively (a click).
+    void focusChanged(std::string_view control);
+    // The window got the keyboard: a blocked one hands it on to the modal
+    // window in front; otherwise its control gets it back.
+    void activated();
     // The user closes the window (close box, system menu, Alt+F4).
     void userClose();
-    // A command button was clicked (mouse, Space, Enter, its access key).
+    // A command button was clicked.
     void click(std::string_view control);
 
 protected:
@@ -77,9 +91,15 @@ protected:
     virtual void unloading() {}
 
 private:
-    void load();
+    bool load();
+    void tab(int step);
+    bool isTabStop(std::string_view control) const;
 
     WindowDef def_;
+    std::vector<const ControlDef*> tabStops_;
+    std::string focus_;
+    std::string movedByPreview_;  // the control the key preview moved, while it runs
+    bool previewing_ = false;
     std::unique_ptr<backend::Window> window_;
     std::map<std::string, float, std::less<>> tops_;
     std::map<std::string, Handler, std::less<>> clicks_;
@@ -100,7 +120,8 @@ void end();
 bool hasEnded();
 void resetEnded();  // lets a test carry on after end()
 
-// The error report: a message box with the failure's text; the program goes on.
+// The error report: a message box with the failure's text, modal; the
+// program goes on.
 void errorReport(const std::string& message);
 
 // What the program tells the runtime about itself.

@@ -80,6 +80,14 @@ Command command(Action action, WindowKind window)
     return kMapping[std::size_t(action)].in[std::size_t(window)];
 }
 
+Command commandFor(Action action, const Form* form)
+{
+    if (!form)
+        return command(action, WindowKind::Dialog);
+    const ControlDef* focused = form->focusedControl();
+    return command(action, windowKind(form->definition(), focused && focused->kind == ControlKind::CommandButton));
+}
+
 void Navigator::padAdded(int pad, const std::vector<Source>& held, Millis now)
 {
     Pad& p = pads_[pad] = {};

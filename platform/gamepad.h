@@ -13,6 +13,10 @@
 #include <string_view>
 #include <vector>
 
+namespace forms {
+class Form;
+}
+
 namespace forms::pad {
 
 using Millis = std::int64_t;
@@ -58,6 +62,9 @@ struct Command {
     friend bool operator==(const Command&, const Command&) = default;
 };
 Command command(Action action, WindowKind window);
+// What a press does in the window with the keyboard: one of our forms, or a
+// message box (null).
+Command commandFor(Action action, const Form* form);
 
 // Pad events in, presses out. Pads are told apart by any number that stays
 // the same while the pad is plugged in. Time only moves forward.

@@ -72,7 +72,7 @@ void Form1::form_keydown(int& keycode, int /*shift*/, bool autoRepeat)
     const playdeck::MenuStep step = playdeck::menuKey(keycode, top("Cur"), autoRepeat);
     setTop("Cur", step.top);
     // Enter belongs to the menu: a focused button is not clicked by it too.
-    if (keycode == playdeck::kKeyEnter)
+    if (keycode == playdeck::vk::Enter)
         keycode = 0;
     switch (step.action.kind) {
     case playdeck::MenuAction::Kind::ShowDialog:

@@ -8,22 +8,22 @@ using namespace playdeck;
 
 TEST_CASE("arrows step between the six stops and wrap at the ends")
 {
-    CHECK(menuKey(kKeyDown, 120).top == 960.0f);
-    CHECK(menuKey(kKeyDown, 4320).top == 120.0f);
-    CHECK(menuKey(kKeyUp, 120).top == 4320.0f);
-    CHECK(menuKey(kKeyUp, 960).top == 120.0f);
+    CHECK(menuKey(vk::Down, 120).top == 960.0f);
+    CHECK(menuKey(vk::Down, 4320).top == 120.0f);
+    CHECK(menuKey(vk::Up, 120).top == 4320.0f);
+    CHECK(menuKey(vk::Up, 960).top == 120.0f);
     for (const Entry& e : entries()) {
         CAPTURE(e.stop);
         float down = e.stop, up = e.stop;
         for (int i = 0; i < kEntryCount; ++i) {
-            down = menuKey(kKeyDown, down).top;
-            up = menuKey(kKeyUp, up, true).top;  // held arrows keep stepping
+            down = menuKey(vk::Down, down).top;
+            up = menuKey(vk::Up, up, true).top;  // held arrows keep stepping
             CHECK(entryAtStop(down));
             CHECK(entryAtStop(up));
         }
         CHECK(down == e.stop);
         CHECK(up == e.stop);
-        CHECK(menuKey(kKeyDown, e.stop).action == MenuAction{});
+        CHECK(menuKey(vk::Down, e.stop).action == MenuAction{});
     }
 }
 
@@ -38,13 +38,13 @@ TEST_CASE("Enter acts once on the entry exactly at the cursor")
     for (const Entry& e : entries()) {
         CAPTURE(e.index);
         CHECK(entryAtStop(e.stop) == &e);
-        const MenuStep step = menuKey(kKeyEnter, e.stop);
+        const MenuStep step = menuKey(vk::Enter, e.stop);
         CHECK(step.top == e.stop);
         CHECK(step.action == expected[e.index]);
         if (step.action.kind == K::ShowDialog)
             CHECK(partsOf(e.dialog).size() == (e.dialog == "turtles" ? 3u : 2u));
         // A held Enter acts once: its auto-repeats do nothing.
-        CHECK(menuKey(kKeyEnter, e.stop, true).action == MenuAction{});
+        CHECK(menuKey(vk::Enter, e.stop, true).action == MenuAction{});
     }
     CHECK(partsOf("Form1").empty());
 }
@@ -54,14 +54,14 @@ TEST_CASE("off every stop nothing matches, arrows step without wrapping, other k
     for (float off : {0.0f, 119.0f, 121.0f, 959.5f, 5160.0f, -720.0f}) {
         CAPTURE(off);
         CHECK_FALSE(entryAtStop(off));
-        CHECK(menuKey(kKeyEnter, off).action == MenuAction{});
-        CHECK(menuKey(kKeyEnter, off).top == off);
+        CHECK(menuKey(vk::Enter, off).action == MenuAction{});
+        CHECK(menuKey(vk::Enter, off).top == off);
     }
-    CHECK(menuKey(kKeyDown, 4321).top == 5161.0f);
-    CHECK(menuKey(kKeyUp, 121).top == -719.0f);
-    CHECK(menuKey(kKeyDown, 5160).top == 6000.0f);
+    CHECK(menuKey(vk::Down, 4321).top == 5161.0f);
+    CHECK(menuKey(vk::Up, 121).top == -719.0f);
+    CHECK(menuKey(vk::Down, 5160).top == 6000.0f);
     for (int key = 0; key < 256; ++key) {
-        if (key == kKeyEnter || key == kKeyUp || key == kKeyDown)
+        if (key == vk::Enter || key == vk::Up || key == vk::Down)
             continue;
         CAPTURE(key);
         const MenuStep step = menuKey(key, 1800);

@@ -1,0 +1,50 @@
+// The forms runtime with no window system, for the window scenarios. What the
+// tests use to play it as a player would.
+#pragma once
+
+#include "forms.h"
+#include "gamepad.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace forms::headless {
+
+// A loaded window as plain data.
+struct WindowState {
+    bool shown = false;
+    bool enabled = true;
+    std::string focus;               // the control with the native focus
+    std::map<std::string, int, std::less<>> tops;  // controls moved, in pixels
+};
+const WindowState* state(const Form& form);  // null when not loaded
+
+// The form whose window has the keyboard; null when none has it.
+Form* keyboardForm();
+
+// A key press as a backend hands it over: to the window with the keyboard,
+// or to `to` (as a key posted to a window behind a modal one). False when
+// there is no such window.
+bool key(int keycode, int shift = 0, bool autoRepeat = false, Form* to = nullptr);
+// A mouse click on a control: a button or picture box takes the focus, a
+// button is clicked. Nothing happens on a disabled window.
+void click(Form& form, std::string_view control);
+// The user brings a window forward (taskbar, Alt+Tab, a click on it).
+void activate(Form& form);
+// A gamepad press delivered to the window with the keyboard.
+void pad(const pad::Press& press);
+
+// Steps for the modal loops to come, run one per turn in order. A modal
+// window still open when none is left is recorded as a failure and unloaded.
+void then(std::function<void()> step);
+
+// What happened: error reports shown, and what went wrong in a modal loop.
+std::vector<std::string>& errorReports();
+std::vector<std::string>& failures();
+
+// The next window load fails, as when the window system cannot make one.
+void failNextLoad();
+
+}  // namespace forms::headless
