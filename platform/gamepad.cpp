@@ -88,13 +88,14 @@ Command commandFor(Action action, const Form* form)
     return command(action, windowKind(form->definition(), focused && focused->kind == ControlKind::CommandButton));
 }
 
-void Navigator::padAdded(int pad, const std::vector<Source>& held, Millis now)
+void Navigator::padAdded(int pad, const std::vector<Source>& buttons, int stickY, Millis now)
 {
     Pad& p = pads_[pad] = {};
-    for (Source s : held) {
+    for (Source s : buttons)
         p.held.set(std::size_t(s));
-        p.ignored.set(std::size_t(s));
-    }
+    p.held.set(std::size_t(Source::StickUp), stickY < -kStickPressed);
+    p.held.set(std::size_t(Source::StickDown), stickY > kStickPressed);
+    p.ignored = p.held;
     update(now);
 }
 

@@ -70,8 +70,10 @@ Command commandFor(Action action, const Form* form);
 // the same while the pad is plugged in. Time only moves forward.
 class Navigator {
 public:
-    // A pad arrives; whatever it already holds is ignored until released.
-    void padAdded(int pad, const std::vector<Source>& held, Millis now);
+    // A pad arrives with these buttons down and its stick at `stickY`
+    // (beyond kStickPressed it holds a direction). Whatever it already holds
+    // is ignored until released.
+    void padAdded(int pad, const std::vector<Source>& buttons, int stickY, Millis now);
     void padRemoved(int pad, Millis now);
     void button(int pad, Source source, bool down, Millis now);
     void stickY(int pad, int value, Millis now);  // negative is up

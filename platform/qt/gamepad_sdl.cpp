@@ -337,16 +337,11 @@ private:
             pads_[id] = controller;
             // What the pad holds as it arrives: SDL reads it while opening
             // and reports no press for it; the state machine is told too.
-            std::vector<Source> held;
+            std::vector<Source> buttons;
             for (const auto& [button, source] : kButtons)
                 if (sdl_.GameControllerGetButton(controller, button))
-                    held.push_back(source);
-            const int y = sdl_.GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY);
-            if (y < -pad::kStickPressed)
-                held.push_back(Source::StickUp);
-            if (y > pad::kStickPressed)
-                held.push_back(Source::StickDown);
-            nav_.padAdded(id, held, now);
+                    buttons.push_back(source);
+            nav_.padAdded(id, buttons, sdl_.GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY), now);
             break;
         }
         case SDL_CONTROLLERDEVICEREMOVED: {

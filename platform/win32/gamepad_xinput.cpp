@@ -133,15 +133,11 @@ private:
             return;
         }
         if (!std::exchange(s.connected, true)) {
-            std::vector<Source> held;
+            std::vector<Source> buttons;
             for (const auto& [bit, source] : kButtons)
                 if (g.wButtons & bit)
-                    held.push_back(source);
-            if (stickY(g) < -pad::kStickPressed)
-                held.push_back(Source::StickUp);
-            if (stickY(g) > pad::kStickPressed)
-                held.push_back(Source::StickDown);
-            nav_.padAdded(int(i), held, now);
+                    buttons.push_back(source);
+            nav_.padAdded(int(i), buttons, stickY(g), now);
         } else {
             for (const auto& [bit, source] : kButtons)
                 if ((g.wButtons ^ s.last.wButtons) & bit)

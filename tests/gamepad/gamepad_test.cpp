@@ -20,7 +20,7 @@ using forms::pad::Millis, forms::pad::Source, forms::pad::Navigator, forms::pad:
 using S = Source;
 
 struct Event { Millis t; std::function<void(Navigator&, Millis)> f; };
-Event plug(Millis t, int pad, std::vector<Source> held = {}) { return {t, [=](Navigator& n, Millis now) { n.padAdded(pad, held, now); }}; }
+Event plug(Millis t, int pad, std::vector<Source> held = {}, int y = 0) { return {t, [=](Navigator& n, Millis now) { n.padAdded(pad, held, y, now); }}; }
 Event unplug(Millis t, int pad) { return {t, [=](Navigator& n, Millis now) { n.padRemoved(pad, now); }}; }
 Event down(Millis t, Source s, int pad = 1) { return {t, [=](Navigator& n, Millis now) { n.button(pad, s, true, now); }}; }
 Event up(Millis t, Source s, int pad = 1) { return {t, [=](Navigator& n, Millis now) { n.button(pad, s, false, now); }}; }
@@ -47,10 +47,12 @@ const Case kCases[] = {
      {plug(0, 1), plug(0, 2), active(0), down(0, S::DpadDown, 1), stick(0, 30000, 1), down(0, S::DpadDown, 2),
       up(100, S::DpadDown, 1), stick(200, 0, 1), up(560, S::DpadDown, 2)},
      "0 Down, 500 Down*"},
-    {"what a pad holds when plugged in is ignored until released",
-     {active(0), plug(0, 1, {S::South, S::DpadDown}), up(700, S::South), down(800, S::South), up(900, S::DpadDown),
-      down(1000, S::DpadDown), up(1100, S::DpadDown)},
-     "800 Accept, 1000 Down"},
+    {"what a pad holds when plugged in, buttons or the stick beyond 20000, is ignored until released",
+     {active(0), plug(0, 1, {S::South, S::DpadDown}, 30000), plug(0, 2, {}, -20001), up(700, S::South),
+      down(800, S::South), up(900, S::DpadDown), down(1000, S::DpadDown), up(1100, S::DpadDown), stick(1200, 26000),
+      stick(1250, 13000), stick(1300, 0), stick(1400, 25000), stick(1450, 0), stick(1500, -30000, 2), stick(1550, 0, 2),
+      stick(1600, -25000, 2), stick(1650, 0, 2)},
+     "800 Accept, 1000 Down, 1400 Down, 1600 Up"},
     {"unplugging while a direction is held stops the repeat; unknown pads are not heard",
      {READY, down(0, S::DpadDown), unplug(300, 1), down(400, S::South, 7), plug(1000, 1), down(1500, S::DpadUp),
       up(1600, S::DpadUp)},
