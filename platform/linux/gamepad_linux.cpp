@@ -1,23 +1,13 @@
-// Gamepads on Linux: SDL2's game-controller API, loaded at run time on a
-// thread of its own, and only once an input device with gamepad buttons
-// exists; until then one inotify watch on /dev/input waits for one. While a
-// pad is open the thread polls SDL every 16 ms and feeds the pad state
-// machine; its presses travel to the event thread, which turns them into key
-// presses posted to the window that has the keyboard. Without libSDL2 nothing
-// happens at all.
-#include "gamepad.h"
-#include "qtforms.h"
+// Gamepads on Linux (see gamepad_linux.h): SDL2's game-controller API,
+// loaded at run time on a thread of its own, and only once an input device
+// with gamepad buttons exists; until then one inotify watch on /dev/input
+// waits for one. While a pad is open the thread polls SDL every 16 ms and
+// feeds the pad state machine; its presses go to the Feed. Without libSDL2
+// nothing happens at all. Not here: which window a press goes to.
+#include "gamepad_linux.h"
 
 #include <SDL2/SDL.h>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QKeyEvent>
-#include <QPointer>
-#include <QWidget>
-#include <QWindow>
-
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <dirent.h>
@@ -28,11 +18,9 @@
 #include <string>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
-#include <thread>
 #include <unistd.h>
-#include <vector>
 
-namespace forms {
+namespace forms::linuxpad {
 
 namespace {
 
@@ -127,104 +115,17 @@ const Source* sourceOf(Uint8 button)
     return nullptr;
 }
 
-// --- Delivery on the event thread ------------------------------------------
-
-const QEvent::Type kPressesEvent = QEvent::Type(QEvent::registerEventType());
-
-struct PressesEvent : QEvent {
-    explicit PressesEvent(std::vector<pad::Press> p) : QEvent(kPressesEvent), presses(std::move(p)) {}
-    std::vector<pad::Press> presses;
-};
-
-// The window that has the keyboard, if one of ours does while the program is
-// the active one.
-QWidget* keyboardWindow()
-{
-    if (QGuiApplication::applicationState() != Qt::ApplicationActive)
-        return nullptr;
-    QWidget* w = QApplication::activeWindow();
-    return w && w->windowHandle() ? w : nullptr;
-}
-
-void postKey(QWindow* window, const pad::Command& c, bool autoRepeat)
-{
-    Qt::Key key = Qt::Key_unknown;
-    QString text;
-    switch (c.keycode) {
-    case vk::Up: key = Qt::Key_Up; break;
-    case vk::Down: key = Qt::Key_Down; break;
-    case vk::Enter: key = Qt::Key_Return, text = QStringLiteral("\r"); break;
-    case vk::Space: key = Qt::Key_Space, text = QStringLiteral(" "); break;
-    case vk::Escape: key = Qt::Key_Escape, text = QStringLiteral("\x1b"); break;
-    case vk::Tab: key = c.shift ? Qt::Key_Backtab : Qt::Key_Tab, text = QStringLiteral("\t"); break;
-    default: return;
-    }
-    const Qt::KeyboardModifiers mods = c.shift ? Qt::ShiftModifier : Qt::NoModifier;
-    // A press and its release, as a keyboard gives them: a button clicks on
-    // the release of Space.
-    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
-        QCoreApplication::postEvent(window, new QKeyEvent(type, key, mods, text, autoRepeat));
-}
-
-class Delivery : public QObject {
-public:
-    Delivery()
-    {
-        auto update = [this] { keyboard = keyboardWindow() != nullptr; };
-        connect(qApp, &QGuiApplication::applicationStateChanged, this, update);
-        connect(qApp, &QApplication::focusChanged, this, update);
-        connect(qApp, &QGuiApplication::focusWindowChanged, this, update);
-        update();
-    }
-    // Read by the pad thread.
-    std::atomic<bool> keyboard{false};
-
-protected:
-    bool event(QEvent* e) override
-    {
-        if (e->type() != kPressesEvent)
-            return QObject::event(e);
-        for (const pad::Press& p : static_cast<PressesEvent*>(e)->presses)
-            deliver(p);
-        return true;
-    }
-
-private:
-    static void deliver(const pad::Press& press)
-    {
-        QWidget* window = keyboardWindow();
-        if (!window)
-            return;
-        const Form* form = formOf(window);
-        const bool onButton = qobject_cast<QAbstractButton*>(window->focusWidget()) != nullptr;
-        const pad::Command c =
-            pad::command(press.action, form ? pad::windowKind(form->definition(), onButton) : pad::WindowKind::Dialog);
-        switch (c.kind) {
-        case pad::Command::Kind::Nothing:
-            break;
-        case pad::Command::Kind::Key:
-            postKey(window->windowHandle(), c, press.autoRepeat);
-            break;
-        case pad::Command::Kind::Close:
-            QMetaObject::invokeMethod(window, [window] { window->close(); }, Qt::QueuedConnection);
-            break;
-        }
-    }
-};
-
 // --- The pad thread ----------------------------------------------------------
 
 constexpr int kPollMillis = 16;
 // With no pad open, SDL is let go after this and the watch takes over again.
 constexpr Millis kNoPadGrace = 3000;
 
-class PadThread {
+class PadThread : public Watch {
 public:
-    PadThread(Delivery* delivery, bool atOnce) : delivery_(delivery), atOnce_(atOnce)
-    {
-        thread_ = std::thread([this] { run(); });
-    }
-    ~PadThread()
+    // `wake` is an eventfd: a count on it ends the thread.
+    PadThread(Feed feed, bool atOnce, int wake) : feed_(std::move(feed)), atOnce_(atOnce), wake_(wake) {}
+    ~PadThread() override
     {
         const std::uint64_t one = 1;
         if (write(wake_, &one, sizeof one) < 0)
@@ -233,7 +134,8 @@ public:
         close(wake_);
     }
 
-private:
+    std::thread thread_;
+
     void run()
     {
         const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -255,6 +157,7 @@ private:
             close(watch);
     }
 
+private:
     // One watch: on /dev/input, or on /dev until that appears.
     void watchInputFolder(int watch)
     {
@@ -299,12 +202,12 @@ private:
         bool ending = false;
         while (!ending) {
             const Millis now = clockMillis();
-            nav_.setActive(delivery_->keyboard, now);
+            nav_.setActive(feed_.keyboard(), now);
             SDL_Event e;
             while (sdl_.PollEvent(&e))
                 handle(e, now);
             if (std::vector<pad::Press> presses = nav_.take(now); !presses.empty())
-                QCoreApplication::postEvent(delivery_, new PressesEvent(std::move(presses)));
+                feed_.presses(std::move(presses));
             if (!pads_.empty() || atOnce_)
                 lastPad = now;
             else if (now - lastPad > kNoPadGrace)
@@ -367,46 +270,23 @@ private:
         }
     }
 
-    Delivery* delivery_;
+    Feed feed_;
     const bool atOnce_;
-    const int wake_ = eventfd(0, EFD_CLOEXEC);
+    const int wake_;
     int watched_ = -1;
     bool watchingDev_ = false;
     Sdl sdl_;
     pad::Navigator nav_;
     std::map<SDL_JoystickID, SDL_GameController*> pads_;
-    std::thread thread_;
 };
-
-struct Gamepads {
-    QPointer<Delivery> delivery;
-    std::unique_ptr<PadThread> thread;
-};
-
-Gamepads& gamepads()
-{
-    static Gamepads g;
-    return g;
-}
 
 }  // namespace
 
-void startGamepads(bool loadAtOnce)
+std::unique_ptr<Watch> start(Feed feed, bool loadAtOnce)
 {
-    Gamepads& g = gamepads();
-    if (g.thread)
-        return;
-    static const bool cleanUp = (qAddPostRoutine(stopGamepads), true);
-    (void)cleanUp;
-    g.delivery = new Delivery;
-    g.thread = std::make_unique<PadThread>(g.delivery.data(), loadAtOnce);
+    auto watch = std::make_unique<PadThread>(std::move(feed), loadAtOnce, eventfd(0, EFD_CLOEXEC));
+    watch->thread_ = std::thread([w = watch.get()] { w->run(); });
+    return watch;
 }
 
-void stopGamepads()
-{
-    Gamepads& g = gamepads();
-    g.thread.reset();
-    delete g.delivery.data();
-}
-
-}  // namespace forms
+}  // namespace forms::linuxpad
