@@ -18,6 +18,7 @@
 #include <string>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace forms::linuxpad {
@@ -127,10 +128,12 @@ public:
     PadThread(Feed feed, bool atOnce, int wake) : feed_(std::move(feed)), atOnce_(atOnce), wake_(wake) {}
     ~PadThread() override
     {
-        const std::uint64_t one = 1;
-        if (write(wake_, &one, sizeof one) < 0)
-            std::perror("playdeck: gamepad thread");
-        thread_.join();
+        if (thread_.joinable()) {
+            const std::uint64_t one = 1;
+            if (write(wake_, &one, sizeof one) < 0)
+                std::perror("playdeck: gamepad thread");
+            thread_.join();
+        }
         close(wake_);
     }
 
@@ -282,10 +285,23 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Watch> start(Feed feed, bool loadAtOnce)
+std::unique_ptr<Watch> start(Feed feed, bool loadAtOnce, StartThread startThread)
 {
-    auto watch = std::make_unique<PadThread>(std::move(feed), loadAtOnce, eventfd(0, EFD_CLOEXEC));
-    watch->thread_ = std::thread([w = watch.get()] { w->run(); });
+    // Both failures mean no gamepads, nothing worse: without the eventfd the
+    // thread could not be told to end, and the program would wait for it at
+    // exit.
+    const int wake = eventfd(0, EFD_CLOEXEC);
+    if (wake < 0) {
+        std::perror("playdeck: no gamepads");
+        return nullptr;
+    }
+    auto watch = std::make_unique<PadThread>(std::move(feed), loadAtOnce, wake);
+    try {
+        watch->thread_ = startThread([w = watch.get()] { w->run(); });
+    } catch (const std::system_error& e) {
+        std::fprintf(stderr, "playdeck: no gamepads: %s\n", e.what());
+        return nullptr;
+    }
     return watch;
 }
 

@@ -20,6 +20,11 @@ struct Feed {
     std::function<void(std::vector<pad::Press>)> presses;  // new presses, in order, never empty
 };
 
+// How the pad thread is started: as std::thread does, throwing
+// std::system_error when it cannot.
+using StartThread = std::thread (*)(std::function<void()> run);
+inline std::thread startThread(std::function<void()> run) { return std::thread(std::move(run)); }
+
 // The running watch; destroying it stops the thread and lets SDL go.
 class Watch {
 public:
@@ -27,7 +32,9 @@ public:
 };
 
 // Starts watching for pads; `loadAtOnce` loads SDL and polls without waiting
-// for a pad device (for virtual pads).
-std::unique_ptr<Watch> start(Feed feed, bool loadAtOnce);
+// for a pad device (for virtual pads). Null, after a line on stderr, when
+// the watch cannot run (no eventfd, no thread): then there are no gamepads,
+// and the program goes on with the keyboard.
+std::unique_ptr<Watch> start(Feed feed, bool loadAtOnce, StartThread startThread = linuxpad::startThread);
 
 }  // namespace forms::linuxpad

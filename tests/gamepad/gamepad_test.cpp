@@ -1,16 +1,21 @@
 // The pad state machine on made-up timestamps (presses as "time action", *
-// a repeat, polled every 10 ms but in a stall); then the program played with
-// SDL's virtual pads from a timer, so that it goes on in modal windows. Only
-// the order and number of keys decide, never how long they took.
+// a repeat, polled every 10 ms but in a stall); the pad watch failing to
+// start; then the program played with SDL's virtual pads from a timer, so
+// that it goes on in modal windows. Only the order and number of keys decide,
+// never how long they took.
 #include "../ui/harness.h"
 #include "gamepad.h"
+#include "gamepad_linux.h"
 
 #include <SDL2/SDL.h>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <atomic>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace harness;
 
@@ -229,6 +234,31 @@ private slots:
         for (const char* caps : {"1f0000 0 0 0 0", "6420 e000 0 0 0 0", "120013 1000000000007 ff9f207ac14057ff febeffdfffefffff fffffffffffffffe",
                                  "10000000000000 0", "0"})
             QVERIFY2(!forms::pad::hasPadButtons(caps), caps);
+    }
+    void startUpFailuresMeanNoGamepads()
+    {
+        using forms::linuxpad::start;
+        const forms::linuxpad::Feed feed{[] { return false; }, [](std::vector<Press>) {}};
+        try {
+            QVERIFY2(!start(feed, false, [](std::function<void()>) -> std::thread { throw std::system_error(EAGAIN, std::generic_category()); }),
+                     "a watch without its thread");
+        } catch (const std::system_error&) {
+            QFAIL("a thread that cannot start throws out of the start");
+        }
+        // No file descriptor left for the eventfd: the lowest free one is the limit.
+        const int lowest = open("/dev/null", O_RDONLY);
+        close(lowest);
+        rlimit was{};
+        getrlimit(RLIMIT_NOFILE, &was);
+        rlimit low = was;
+        low.rlim_cur = rlim_t(lowest);
+        QVERIFY(setrlimit(RLIMIT_NOFILE, &low) == 0);
+        auto watch = start(feed, false);
+        setrlimit(RLIMIT_NOFILE, &was);
+        if (watch) {  // nothing could tell its thread to end: destroying it would wait for ever
+            (void)watch.release();
+            QFAIL("a watch without an eventfd");
+        }
     }
     void everyWindowWithAPad()
     {
