@@ -197,9 +197,12 @@ void script()
     stick(-19000), stick(0);
     stick(-32768, "PLAYDECK:Down");
     stick(0, {}, cursorAt(4));
-    // A second pad plugged in holding south: nothing, even on release; unplugged holding up, no more repeats (one may be on its way).
-    set("a second pad plugged in holding south", 1, [](Slot& s) { s.connected = true, s.state.wButtons = south; });
+    // A second pad plugged in holding south and the stick down: nothing, even on release or as the stick moves;
+    // unplugged holding up, no more repeats (one may be on its way).
+    set("a second pad plugged in holding", 1, [](Slot& s) { s.connected = true, s.state.wButtons = south, s.state.sThumbLY = -30000; });
     release(south, 1);
+    set("its stick further down", 1, [](Slot& s) { s.state.sThumbLY = -25000; });
+    set("its stick let go", 1, [](Slot& s) { s.state.sThumbLY = 0; });
     hold(up, "PLAYDECK:Up", cursorAt(3), 1);
     set("the second pad unplugged", 1, [](Slot& s) { s.connected = false; });
     aSecond("a second after the unplug", 1);
