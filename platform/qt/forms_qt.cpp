@@ -124,7 +124,9 @@ public:
             if (watched != first)
                 return true;
             const auto* key = static_cast<QKeyEvent*>(event);
-            form.keyPress(virtualKey(key->key()), shiftState(key->modifiers()), key->isAutoRepeat());
+            // Backtab is Shift+Tab, whatever modifiers it comes with.
+            const int shift = shiftState(key->modifiers()) | (key->key() == Qt::Key_Backtab ? kShiftMask : 0);
+            form.keyPress(virtualKey(key->key()), shift, key->isAutoRepeat());
             return true;
         }
         case QEvent::KeyRelease:
