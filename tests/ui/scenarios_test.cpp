@@ -280,7 +280,7 @@ TEST_CASE("a gamepad plays every window through the same keys")
     Menu menu;
     pad::Navigator nav;
     pad::Millis now = 0;
-    nav.padAdded(1, {}, now);
+    nav.padAdded(1, {}, 0, now);
     nav.setActive(true, now);
     // One poll: the button and the D-pad's repeat, delivered together. The
     // repeat reaches the menu while the dialog blocks it, and is dropped.
