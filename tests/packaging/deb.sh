@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package with cpack into a temporary directory and checks
-# its fields, its dependencies found by dpkg-shlibdeps and its files; lintian,
-# where installed, must report no error.
+# its fields, its dependencies found by dpkg-shlibdeps and its files; lintian
+# --pedantic, where installed, must say nothing.
 #   deb.sh <build dir> <version>
 set -euo pipefail
 build=$1 version=$2 id=io.github.playdeck.Playdeck
@@ -48,9 +48,9 @@ done
 # `cmake --install --prefix /usr` left: data/Runcart.exe is the stand-in by way
 # of update-alternatives, also after each error unwind of dpkg (a prerm step
 # undone by postinst); an emulator the admin registers stays chosen across a
-# reinstall; removing leaves only the admin's choice, purging nothing.
+# reinstall; removing it and then the package leaves nothing.
 root="$tmp/installed" app=/usr/lib/playdeck
-mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/etc/alternatives" "$root/usr/games" "$root$app/data"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/etc/alternatives" "$root/opt" "$root$app/data"
 touch "$root/var/lib/dpkg/status"
 cp "$usr/lib/playdeck/standin-emulator" "$root$app/data/Runcart.exe"
 dpkgroot() { dpkg --root="$root" --force-script-chrootless --force-depends --log=/dev/null "$@" > "$tmp/dpkg.log" 2>&1 ||
@@ -64,19 +64,21 @@ for undone in remove:abort-remove deconfigure:abort-deconfigure upgrade:abort-up
   DPKG_ROOT=$root sh "$tmp/control/postinst" "${undone#*:}" 1 >> "$tmp/script.log" 2>&1
   check "after prerm ${undone%:*}, postinst ${undone#*:}: data/Runcart.exe is $(started)" test "$(started)" = $app/standin-emulator
 done
-printf '#!/bin/sh\n' > "$root/usr/games/fake-nes" && chmod +x "$root/usr/games/fake-nes"
-DPKG_ROOT=$root update-alternatives --quiet --install $app/data/Runcart.exe playdeck-emulator /usr/games/fake-nes 50
+printf '#!/bin/sh\n' > "$root/opt/fake-nes" && chmod +x "$root/opt/fake-nes"
+DPKG_ROOT=$root update-alternatives --quiet --install $app/data/Runcart.exe playdeck-emulator /opt/fake-nes 50
 dpkgroot -i "$deb"
-check "after a reinstall data/Runcart.exe is $(started), not the admin's emulator" test "$(started)" = /usr/games/fake-nes
+check "after a reinstall data/Runcart.exe is $(started), not the admin's emulator" test "$(started)" = /opt/fake-nes
+# The README's uninstall: the admin's emulator out first, then the package.
+DPKG_ROOT=$root update-alternatives --quiet --remove playdeck-emulator /opt/fake-nes
 dpkgroot --remove playdeck
-check "the stand-in is still a choice after removal" bash -c "! grep -rq standin-emulator '$root/var/lib/dpkg/alternatives'"
+check "removing warned: $(grep -i warning "$tmp/dpkg.log")" bash -c "! grep -qi warning '$tmp/dpkg.log'"
 dpkgroot --purge playdeck
 left=$(cd "$root" && find . -name '*playdeck*' | tr '\n' ' ')
-check "purging left $left" test -z "$left"
+check "removing and purging left $left" test -z "$left"
 
 if command -v lintian >/dev/null; then
-  errors=$(lintian "$deb" 2>/dev/null | grep '^E:' | tr '\n' ' ' || true)
-  check "lintian errors: $errors" test -z "$errors"
+  said=$(lintian --pedantic "$deb" 2>/dev/null | tr '\n' ' ' || true)
+  check "lintian --pedantic: $said" test -z "$said"
 else echo "lintian not installed: not run"; fi
 [ "$fail" = 0 ] && echo "$(basename "$deb"): $(field Depends)"
 exit "$fail"
