@@ -30,20 +30,17 @@ bool put(const QString &path, const QByteArray &bytes, QFileDevice::Permissions 
 // order they are searched; the argument, the file's name and bytes there; what
 // is found (the first copy) and parts of what the player is told.
 const QByteArray kInes("NES\x1A\x02\x01\0\0", 8);
-const struct { const char *label, *where, *arg, *name; QByteArray bytes; FileKind kind; const char *problem, *advice; } kPlaces[] = {
-    {"beside the program", "app", "data/palu2.dat", "palu2.dat", kInes, FileKind::Ines, "", ""},
-    {"the player's before the shared before beside the program", "user system app", "data/palu2.dat", "palu2.dat",
-     kInes, FileKind::Ines, "", ""},
-    {"other letter case", "local", "data/palu2.dat", "PALU2.DAT", kInes, FileKind::Ines, "", ""},
+const struct { const char *label, *where, *arg, *name; QByteArray bytes; FileKind kind; const char *problem = "", *advice = ""; } kPlaces[] = {
+    {"the player's, then shared, then beside the program", "user system app", "data/palu2.dat", "palu2.dat", kInes, FileKind::Ines},
+    {"other letter case", "local", "data/palu2.dat", "PALU2.DAT", kInes, FileKind::Ines},
     {"unreadable, the player's", "user", "data/palu2.dat", "palu2.dat", kInes, FileKind::Unreadable,
      "cannot be read: permission denied", "Make it readable: chmod a+r /"},
     {"unreadable, shared", "system", "data/palu2.dat", "palu2.dat", kInes, FileKind::Unreadable, "cannot be read",
      "or put your own copy of the game's iNES image into /"},
-    {"a zip", "app", "data/palu2.dat", "palu2.dat", QByteArray("PK\x03\x04rest", 8), FileKind::Archive, "packed archive",
+    {"a zip beside the program", "app", "data/palu2.dat", "palu2.dat", QByteArray("PK\x03\x04rest", 8), FileKind::Archive, "packed archive",
      "Unpack the .nes file from the archive and rename it to palu2.dat."},
     {"not iNES", "app", "data/palu2.dat", "palu2.dat", "hello", FileKind::Other, "not an iNES image", "renamed to palu2.dat"},
-    {"nowhere", "", "data/palu2.dat", "palu2.dat", {}, FileKind::Missing, "The game file palu2.dat is missing.",
-     "and name it palu2.dat."},
+    {"nowhere", "", "data/palu2.dat", "palu2.dat", {}, FileKind::Missing, "The game file palu2.dat is missing.", "and name it"},
     // Taken only as given: a copy where the path joined onto a games folder leads is not used.
     {"climbing out with ..", "share", "../data/palu2.dat", "palu2.dat", kInes, FileKind::Missing, "is missing", " there,"},
     {"absolute", "user", "{tmp}/out/palu2.dat", "palu2.dat", kInes, FileKind::Missing, "is missing", " there,"},
@@ -77,7 +74,8 @@ private slots:
         QDir().mkpath(dirs["app"]);
         const QStringList places = QString(where).split(' ', Qt::SkipEmptyParts);
         for (const QString &place : places)
-            QVERIFY(put(dirs[place] + "/data/" + name, bytes, kind == FileKind::Unreadable ? QFileDevice::Permissions{} : QFileDevice::ReadOwner));
+            QVERIFY(put(dirs[place] + "/data/" + name, bytes,
+                        kind == FileKind::Unreadable ? QFileDevice::Permissions{} : QFileDevice::ReadOwner));
         const QString file = places.isEmpty() ? QString() : dirs[places.first()] + "/data/" + name;
         if (kind == FileKind::Unreadable)
             QVERIFY(QFile(file).setPermissions(QFileDevice::WriteOwner));
@@ -203,12 +201,9 @@ private slots:
             stand.setProcessEnvironment(env);
             stand.setWorkingDirectory(root.filePath("app"));
             stand.start(QStringLiteral(STANDIN_EXE), {QStringLiteral("data/palu2.dat")});
-            if (!stand.waitForFinished(10000)) {
-                stand.kill();
-                stand.waitForFinished();
-                QFAIL("the stand-in did not hand off within 10 s; it is probably showing its window");
-            }
-            QCOMPARE(stand.exitCode(), 0);
+            // On failure the QProcess ends the stand-in as it goes.
+            QVERIFY2(stand.waitForFinished(10000) && stand.exitCode() == 0,
+                     "the stand-in did not hand off within 10 s; it is probably showing its window");
             QVERIFY2(stand.readAllStandardError().contains(desktop ? "Recorder, the application your desktop opens"
                                                                    : "mednafen, the system's \"nes\" alternative"), "why");
             QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(log), "the emulator to write down how it was started", 10000);
