@@ -186,9 +186,10 @@ Screen describe(const Situation &s, const QString &handOffError)
     if (s.file.kind == FileKind::Unreadable) {
         // Nobody can copy a file they cannot read: for one outside their folder
         // the way round is their own copy, which is looked for first.
-        const bool theirs = !folder.isEmpty() && s.file.path.startsWith(s.playerFolder + QLatin1Char('/'), Qt::CaseInsensitive);
+        const bool onlyThisOne = s.playerFolder.isEmpty()
+            || s.file.path.startsWith(s.playerFolder + QLatin1Char('/'), Qt::CaseInsensitive);
         screen.problem = QStringLiteral("The game file cannot be read: permission denied.");
-        screen.advice = theirs || folder.isEmpty()
+        screen.advice = onlyThisOne
             ? QStringLiteral("Make it readable: chmod a+r %1 (with sudo if it is not your file).").arg(s.file.path)
             : QStringLiteral("Have it made readable (sudo chmod a+r %1), or put your own copy of the game's iNES "
                              "image into %2, which is looked in first.").arg(s.file.path, folder);
