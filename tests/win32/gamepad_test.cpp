@@ -160,14 +160,24 @@ void script()
     constexpr WORD up = XINPUT_GAMEPAD_DPAD_UP, down = XINPUT_GAMEPAD_DPAD_DOWN, left = XINPUT_GAMEPAD_DPAD_LEFT,
                    right = XINPUT_GAMEPAD_DPAD_RIGHT, south = XINPUT_GAMEPAD_A, east = XINPUT_GAMEPAD_B, start = XINPUT_GAMEPAD_START;
     set("a pad plugged in", 0, [](Slot& s) { s.connected = true; });
-    // The gaiden dialog's part 2, from the focused window; start accepts, east leaves.
+    // Start on one pad and Down on another in one poll: Enter, then Down, both
+    // posted to the menu. The dialog Enter opens takes the Down in its own
+    // loop: the menu behind it, blocked, must not move its cursor.
+    set("a second pad plugged in", 1, [](Slot& s) { s.connected = true; });
+    steps.push_back({"start and down on two pads in one poll", [] {
+        slots[0].state.wButtons = start, slots[1].state.wButtons = down;
+        for (Slot& s : {std::ref(slots[0]), std::ref(slots[1])})
+            ++s.packet, s.mark = s.reads;
+    }, "PLAYDECK:Return PLAYDECK:Down", [] { return slots[1].seen() && frontIs("Teenage Mutant Ninja Turtles") && cursorAt(0)(); }});
+    set("the second pad unplugged", 1, [](Slot& s) { s.connected = false, s.state.wButtons = 0; });
+    release(start);
+    press(east, "Teenage Mutant Ninja Turtles:Esc", backOnMenu("turtles"));
+    // The gaiden dialog's part 2, from the focused window.
     press(down, "PLAYDECK:Down", cursorAt(1));
     press(down, "PLAYDECK:Down", cursorAt(2));
     press(south, "PLAYDECK:Return", inFront("Ninja Gaiden"));
     press(down, "Ninja Gaiden:Tab", focusOn("Ninja Gaiden 2"));
     press(south, "Ninja Gaiden:Space", backOnMenu("gaiden"));
-    press(start, "PLAYDECK:Return", inFront("Ninja Gaiden"));
-    press(east, "Ninja Gaiden:Esc", backOnMenu("gaiden"));
     // Help, closed by east as its OK would.
     press(right, "PLAYDECK:S-Tab", focusOn("&Help"));
     press(south, "PLAYDECK:Space", inFront("Quick Help"));
@@ -193,8 +203,7 @@ void script()
     aSecond("a second with south and down held");
     release(south), release(down);
     press(down, "PLAYDECK:Down", cursorAt(3));
-    // The stick: a drift does nothing; pushed down (negative in XInput) it is Down.
-    stick(-19000), stick(0);
+    // The stick pushed down (negative in XInput) is Down.
     stick(-32768, "PLAYDECK:Down");
     stick(0, {}, cursorAt(4));
     // A second pad plugged in holding south: nothing, even on release; unplugged holding up, no more repeats (one may be on its way).
