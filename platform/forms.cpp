@@ -109,6 +109,12 @@ void Form::showModal()
 {
     if (registry().ended || !load())
         return;
+    // Shown modally already: brought forward, with no second loop on it.
+    const auto& modals = registry().modals;
+    if (std::find(modals.begin(), modals.end(), this) != modals.end()) {
+        window_->show();
+        return;
+    }
     const ModalScope modal(this);
     backend::runModal(*this);
 }

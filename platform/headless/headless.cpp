@@ -23,14 +23,16 @@ struct World {
     std::map<const Form*, HeadlessWindow*> windows;
     Form* keyboard = nullptr;
     std::deque<std::function<void()>> steps;
+    std::function<void()> otherwise;
     std::vector<std::string> reports, failures;
     bool failLoad = false;
 };
 
+// Kept to the very end: the forms, and with them windows, go at exit.
 World& world()
 {
-    static World w;
-    return w;
+    static World* w = new World;
+    return *w;
 }
 
 class HeadlessWindow : public backend::Window {
@@ -77,6 +79,10 @@ void runModal(Form& form)
     Form* previous = world().keyboard;
     form.loaded()->show();
     while (form.isLoaded() && !hasEnded()) {
+        if (world().steps.empty() && world().otherwise) {
+            world().otherwise();
+            continue;
+        }
         if (world().steps.empty()) {
             world().failures.push_back("the modal window " + std::string(form.definition().name) +
                                        " stayed open with nothing left to do");
@@ -161,7 +167,7 @@ void activate(Form& form)
     form.activated();
 }
 
-void pad(const pad::Press& press)
+void padPress(const pad::Press& press)
 {
     Form* form = world().keyboard;
     if (!form)
@@ -174,8 +180,15 @@ void pad(const pad::Press& press)
 }
 
 void then(std::function<void()> step) { world().steps.push_back(std::move(step)); }
+void otherwise(std::function<void()> step) { world().otherwise = std::move(step); }
 std::vector<std::string>& errorReports() { return world().reports; }
 std::vector<std::string>& failures() { return world().failures; }
+std::size_t stepsLeft()
+{
+    const std::size_t n = world().steps.size();
+    world().steps.clear();
+    return n;
+}
 void failNextLoad() { world().failLoad = true; }
 
 }  // namespace headless

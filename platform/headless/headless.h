@@ -34,15 +34,18 @@ void click(Form& form, std::string_view control);
 // The user brings a window forward (taskbar, Alt+Tab, a click on it).
 void activate(Form& form);
 // A gamepad press delivered to the window with the keyboard.
-void pad(const pad::Press& press);
+void padPress(const pad::Press& press);
 
 // Steps for the modal loops to come, run one per turn in order. A modal
 // window still open when none is left is recorded as a failure and unloaded.
 void then(std::function<void()> step);
+// What a modal loop runs when no step is queued (none: the failure above).
+void otherwise(std::function<void()> step);
 
 // What happened: error reports shown, and what went wrong in a modal loop.
 std::vector<std::string>& errorReports();
 std::vector<std::string>& failures();
+std::size_t stepsLeft();  // queued steps no modal loop has run (yet)
 
 // The next window load fails, as when the window system cannot make one.
 void failNextLoad();

@@ -1,80 +1,32 @@
-// The forms runtime on Qt Widgets: a window definition realised as widgets,
-// key preview through an event filter, modal windows in a nested event loop.
+// The forms runtime on Qt Widgets. Implements the backend contract: a window
+// definition realised as widgets (controls_qt.cpp), native key presses and
+// focus changes translated into the runtime's events, modal windows in a
+// nested event loop, the error report as a message box. Where keys go, which
+// control has the focus and what a modal window blocks is the runtime's
+// decision, not this file's: every key press to one of our windows goes to
+// Form::keyPress and none reaches a widget. Not here: disabling blocked
+// windows (Qt's application modality already keeps input from them).
 #include "qtforms.h"
 
 #include "backend.h"
-#include "textwrap.h"
-
-#include <fontconfig/fontconfig.h>
+#include "controls_qt.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QFile>
-#include <QIcon>
-#include <QImage>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QMoveEvent>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QPointer>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QThread>
 
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 
 namespace forms {
 
 namespace {
-
-QString qstr(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-
-// The family of the classic dialog font once it is in use, else empty.
-QString& pixelFontFamily()
-{
-    static QString family;
-    return family;
-}
-
-QColor toColour(Colour c, const QPalette& palette)
-{
-    if (c & kSystemColour) {
-        switch (c - kSystemColour) {
-        case 15: return palette.color(QPalette::Window);
-        case 18: return palette.color(QPalette::ButtonText);
-        case 5: return palette.color(QPalette::Base);
-        default: return palette.color(QPalette::WindowText);
-        }
-    }
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
-QFont toFont(const FontSpec* wanted)
-{
-    QFont font = QApplication::font();
-    if (wanted) {
-        font = QFont(qstr(wanted->family));
-        font.setPointSizeF(wanted->points);
-        font.setWeight(QFont::Weight(wanted->weight));
-        font.setItalic(wanted->italic);
-        // The pixel-strike dialog font has no bold: a clean sans serif that
-        // has one takes its place there.
-        if (wanted->weight > 400 && font.family() == pixelFontFamily())
-            font.setFamily(QStringLiteral("Liberation Sans"));
-    }
-    return font;
-}
-
-QRect pixelRect(const Rect& r)
-{
-    return {pixels(r.left), pixels(r.top), pixels(r.width), pixels(r.height)};
-}
 
 int shiftState(Qt::KeyboardModifiers mods)
 {
@@ -82,174 +34,54 @@ int shiftState(Qt::KeyboardModifiers mods)
            (mods & Qt::AltModifier ? kAltMask : 0);
 }
 
-// The focus mark: a dotted frame of black and white, seen on every background.
-void drawFocusMark(QPainter& p, const QRect& r)
-{
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(Qt::black, 1));
-    p.drawRect(r);
-    p.setPen(QPen(Qt::white, 1, Qt::DotLine));
-    p.drawRect(r);
-    p.restore();
-}
-
-// A label: fixed in size, its text broken at blanks to fit the width and cut
-// at the height; a transparent one paints only its text.
-class LabelControl : public QWidget {
+// The auto-repeat flag, made reliable. X sends each repeat of a held key as
+// a release and a press with the same server time; Qt's xcb backend marks the
+// pair as a repeat only when the press is already queued as it reads the
+// release, so now and then a repeat arrives as a fresh press (and a held
+// Enter would start a second emulator). Decided here at the press, from the
+// release before it: a press of the key that was just released, with that
+// release's time, is a repeat, however the two were read. Keys without a
+// native scan code or time (posted ones) are taken as they come.
+class RepeatMark : public QObject {
 public:
-    LabelControl(const ControlDef& def, QWidget* parent)
-        : QWidget(parent), text_(QString::fromStdString(def.text))
+    bool eventFilter(QObject* receiver, QEvent* event) override
     {
-        setFont(toFont(def.font));
-        QPalette pal = palette();
-        pal.setColor(QPalette::WindowText, toColour(def.foreColour, pal));
-        pal.setColor(QPalette::Window, toColour(def.backColour, pal));
-        setPalette(pal);
-        setAutoFillBackground(!def.transparent);
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-    const QStringList& lines() const
-    {
-        if (lines_.isEmpty()) {
-            const QFontMetrics fm(font());
-            for (const std::u16string& line :
-                 wrapText(text_.toStdU16String(), width(), [&fm](std::u16string_view s) {
-                     return fm.horizontalAdvance(QString::fromRawData(reinterpret_cast<const QChar*>(s.data()),
-                                                                      qsizetype(s.size())));
-                 }))
-                lines_ << QString::fromStdU16String(line);
+        switch (event->type()) {
+        case QEvent::KeyRelease: {
+            const auto* k = static_cast<QKeyEvent*>(event);
+            last_ = {k->nativeScanCode(), k->timestamp()};
+            return false;
         }
-        return lines_;
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setPen(palette().color(QPalette::WindowText));
-        const QFontMetrics fm(font());
-        int y = fm.ascent();
-        for (const QString& line : lines()) {
-            if (y - fm.ascent() >= height())
-                break;
-            p.drawText(0, y, line);
-            y += fm.height();
-        }
-    }
-
-    void resizeEvent(QResizeEvent*) override { lines_.clear(); }
-    void changeEvent(QEvent* e) override
-    {
-        if (e->type() == QEvent::FontChange)
-            lines_.clear();
-        QWidget::changeEvent(e);
-    }
-
-private:
-    QString text_;
-    mutable QStringList lines_;  // the text as broken for the current width and font
-};
-
-// A picture box or an image: the picture at its own size, or stretched to the
-// control. Pixel art is scaled by whole pixels, never smoothed.
-class PictureControl : public QWidget {
-public:
-    PictureControl(const ControlDef& def, QWidget* parent) : QWidget(parent), image_(assetPath(def.picture))
-    {
-        if (def.kind == ControlKind::PictureBox)
-            setFocusPolicy(Qt::StrongFocus);
-        else
-            setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-    QSize pictureSize() const { return image_.size(); }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        p.drawImage(rect(), image_);
-    }
-    // The window draws the focus mark just outside the picture, which stays whole.
-    void focusInEvent(QFocusEvent*) override { updateMark(); }
-    void focusOutEvent(QFocusEvent*) override { updateMark(); }
-    void moveEvent(QMoveEvent* e) override
-    {
-        if (parentWidget() && hasFocus())
-            parentWidget()->update(QRect(e->oldPos(), size()).adjusted(-2, -2, 2, 2));
-        updateMark();
-    }
-
-private:
-    void updateMark()
-    {
-        if (parentWidget())
-            parentWidget()->update(geometry().adjusted(-2, -2, 2, 2));
-    }
-
-public:
-
-private:
-    QImage image_;
-};
-
-// A 1-pixel line in the window-text colour.
-class LineControl : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setPen(palette().color(QPalette::WindowText));
-        if (width() == 1 || height() == 1)
-            p.fillRect(rect(), p.pen().color());
-        else
-            p.drawLine(0, 0, width() - 1, height() - 1);
-    }
-};
-
-// A command button: Enter or Space on the focused button clicks it, a held
-// key clicks once, and its access key clicks it at once.
-class Button : public QPushButton {
-public:
-    Button(const QString& text, QWidget* parent) : QPushButton(text, parent)
-    {
-        setAutoDefault(false);
-        setDefault(false);
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent* e) override
-    {
-        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-            if (!e->isAutoRepeat())
-                click();
-            e->accept();
-            return;
-        }
-        QPushButton::keyPressEvent(e);
-    }
-    void paintEvent(QPaintEvent* e) override
-    {
-        QPushButton::paintEvent(e);
-        if (hasFocus()) {
-            QPainter p(this);
-            drawFocusMark(p, rect().adjusted(3, 2, -4, -3));
-        }
-    }
-    bool event(QEvent* e) override
-    {
-        if (e->type() == QEvent::Shortcut) {
-            setFocus(Qt::ShortcutFocusReason);
-            click();
+        case QEvent::KeyPress: {
+            auto* k = static_cast<QKeyEvent*>(event);
+            if (k->isAutoRepeat() || k->nativeScanCode() == 0 || k->timestamp() == 0 ||
+                last_ != Release{k->nativeScanCode(), k->timestamp()} || !receiver->isWidgetType())
+                return false;
+            // Every consumer, ours or Qt's, sees the press as the repeat it is.
+            QKeyEvent repeat(QEvent::KeyPress, k->key(), k->modifiers(), k->nativeScanCode(), k->nativeVirtualKey(),
+                             k->nativeModifiers(), k->text(), true, k->count());
+            repeat.setTimestamp(k->timestamp());
+            QCoreApplication::sendEvent(receiver, &repeat);
             return true;
         }
-        return QPushButton::event(e);
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+            last_ = {};  // nothing carries over to another control or window
+            return false;
+        default:
+            return false;
+        }
     }
+
+private:
+    struct Release {
+        quint32 scanCode = 0;
+        quint64 time = 0;
+        friend bool operator==(const Release&, const Release&) = default;
+    };
+    Release last_;
 };
 
 // While a modal window is up: the window that had the keyboard before gets it
@@ -277,51 +109,58 @@ public:
 
     Form& form;
     bool detached = false;
-    QEventLoop* modalLoop = nullptr;
+    QPointer<QEventLoop> modalLoop;  // the loop showing it modally, while it runs
 
+    // Installed on the window and each of its controls.
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        return previewKey(watched, event) || QWidget::eventFilter(watched, event);
+        if (detached)
+            return false;
+        switch (event->type()) {
+        case QEvent::KeyPress: {
+            // A key a control ignores would travel on to its parents: the
+            // runtime takes each key once, where it was first delivered.
+            QWidget* first = focusWidget() ? focusWidget() : this;
+            if (watched != first)
+                return true;
+            const auto* key = static_cast<QKeyEvent*>(event);
+            // Backtab is Shift+Tab, whatever modifiers it comes with.
+            const int shift = shiftState(key->modifiers()) | (key->key() == Qt::Key_Backtab ? kShiftMask : 0);
+            form.keyPress(virtualKey(key->key()), shift, key->isAutoRepeat());
+            return true;
+        }
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+            return true;
+        case QEvent::FocusIn:
+            if (watched != this)
+                form.focusChanged(watched->objectName().toStdString());
+            return false;
+        case QEvent::WindowActivate:
+            if (watched == this)
+                form.activated();
+            return false;
+        default:
+            return false;
+        }
     }
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
         QWidget* focused = focusWidget();
-        if (focused && focused->hasFocus() && dynamic_cast<PictureControl*>(focused)) {
+        if (focused && focused->hasFocus() && isPictureBox(focused)) {
             QPainter p(this);
             drawFocusMark(p, focused->geometry().adjusted(-1, -1, 0, 0));
         }
     }
     void closeEvent(QCloseEvent* e) override
     {
-        e->accept();
         if (!detached)
             form.userClose();
-    }
-    void keyPressEvent(QKeyEvent* e) override
-    {
-        if (!detached && form.unhandledKey(virtualKey(e->key()), e->isAutoRepeat()))
-            return;
-        QWidget::keyPressEvent(e);
-    }
-
-private:
-    bool previewKey(QObject* receiver, QEvent* event)
-    {
-        if (event->type() != QEvent::KeyPress || detached)
-            return false;
-        // A key the focused control ignores travels on to its parents; the
-        // preview takes each key once, where it was first delivered.
-        QWidget* first = focusWidget() ? focusWidget() : this;
-        if (receiver != first)
-            return false;
-        auto* key = static_cast<QKeyEvent*>(event);
-        QPointer<QObject> alive(receiver);
-        const bool swallowed = form.previewKey(virtualKey(key->key()), shiftState(key->modifiers()),
-                                               key->isAutoRepeat());
-        // Swallowed too when the control it was meant for went away meanwhile.
-        return swallowed || !alive;
+        // Closed when the form let go of it; a window the runtime keeps open
+        // (blocked by a modal one) stays.
+        e->setAccepted(detached);
     }
 };
 
@@ -352,9 +191,20 @@ public:
     }
     void moveControl(std::string_view name, int topPixels) override
     {
+        if (QWidget* c = control(name))
+            c->move(c->x(), topPixels);
+    }
+    void focusControl(std::string_view name) override
+    {
+        QWidget* c = control(name);
+        (c ? c : widget.data())->setFocus(Qt::OtherFocusReason);
+    }
+    void setEnabled(bool) override {}
+
+    QWidget* control(std::string_view name) const
+    {
         auto it = controls.find(name);
-        if (it != controls.end() && it->second)
-            it->second->move(it->second->x(), topPixels);
+        return it == controls.end() ? nullptr : it->second.data();
     }
 
     QPointer<FormWindow> widget;
@@ -369,9 +219,10 @@ namespace backend {
 
 std::unique_ptr<Window> load(Form& form)
 {
-    // The windows go with the application object, before static destruction.
-    static const bool cleanUp = (qAddPostRoutine(destroyInstances), true);
-    (void)cleanUp;
+    // The windows go with the application object, before static destruction;
+    // every key press has its true repeat flag from the first window on.
+    static const bool setUp = (qAddPostRoutine(destroyInstances), qApp->installEventFilter(new RepeatMark), true);
+    (void)setUp;
 
     const WindowDef& def = form.definition();
     Qt::WindowFlags flags = Qt::Window;
@@ -387,78 +238,24 @@ std::unique_ptr<Window> load(Form& form)
     }
     auto* w = new FormWindow(form, flags);
     auto window = std::make_unique<QtWindow>(w);
-    w->setObjectName(qstr(def.name));
-    w->setWindowTitle(qstr(def.caption));
-    if (!def.icon.empty())
-        w->setWindowIcon(QIcon(assetPath(def.icon)));
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, toColour(def.backColour, pal));
-    w->setPalette(pal);
-    w->setAutoFillBackground(true);
-    const QRect client = pixelRect(def.client);
-    w->setFixedSize(client.size());
-    w->setGeometry(client);
+    setUpWindow(w, def);
     w->installEventFilter(w);
-
     std::vector<QWidget*> windowed;
     for (const ControlDef& c : def.controls) {
-        QWidget* widget = nullptr;
-        QRect r = pixelRect(c.rect);
-        switch (c.kind) {
-        case ControlKind::Label:
-            widget = new LabelControl(c, w);
-            break;
-        case ControlKind::CommandButton: {
-            auto* b = new Button(QString::fromStdString(c.text), w);
-            b->setFont(toFont(c.font));
+        QWidget* widget = makeControl(c, w);
+        if (auto* b = qobject_cast<QPushButton*>(widget))
             QObject::connect(b, &QPushButton::clicked, w, [w, name = std::string(c.name)] {
                 if (!w->detached)
                     w->form.click(name);
             });
-            widget = b;
-            windowed.push_back(b);
-            break;
-        }
-        case ControlKind::PictureBox:
-        case ControlKind::Image: {
-            auto* p = new PictureControl(c, w);
-            if (!c.stretch)
-                r.setSize(p->pictureSize());
-            widget = p;
-            if (c.kind == ControlKind::PictureBox)
-                windowed.push_back(p);
-            break;
-        }
-        case ControlKind::Line: {
-            const int x1 = pixels(c.rect.left), y1 = pixels(c.rect.top);
-            const int x2 = pixels(c.rect.left + c.rect.width), y2 = pixels(c.rect.top + c.rect.height);
-            r = QRect(std::min(x1, x2), std::min(y1, y2), std::max(std::abs(x2 - x1), 1),
-                      std::max(std::abs(y2 - y1), 1));
-            widget = new LineControl(w);
-            QPalette lp = widget->palette();
-            lp.setColor(QPalette::WindowText, toColour(kWindowText, lp));
-            widget->setPalette(lp);
-            widget->setAttribute(Qt::WA_TransparentForMouseEvents);
-            break;
-        }
-        }
-        widget->setObjectName(qstr(c.name));
-        widget->setGeometry(r);
+        if (widget->focusPolicy() != Qt::NoFocus)
+            windowed.push_back(widget);
         widget->installEventFilter(w);
         window->controls[std::string(c.name)] = widget;
     }
     // Buttons and picture boxes stand above the drawn controls.
     for (QWidget* x : windowed)
         x->raise();
-    QWidget* previous = nullptr;
-    for (const ControlDef* c : tabStops(def)) {
-        QWidget* next = window->controls[std::string(c->name)];
-        if (previous)
-            QWidget::setTabOrder(previous, next);
-        else
-            next->setFocus(Qt::OtherFocusReason);
-        previous = next;
-    }
     return window;
 }
 
@@ -469,10 +266,11 @@ void runModal(Form& form)
     if (!window)
         return;
     window->widget->setWindowModality(Qt::ApplicationModal);
-    window->show();
     QEventLoop loop;
     window->widget->modalLoop = &loop;
-    loop.exec(QEventLoop::DialogExec);
+    window->show();
+    if (form.isLoaded())
+        loop.exec(QEventLoop::DialogExec);
 }
 
 void quit()
@@ -508,42 +306,7 @@ const Form* formOf(const QWidget* window)
 QWidget* control(const Form& form, std::string_view name)
 {
     QtWindow* w = loadedWindow(form);
-    if (!w)
-        return nullptr;
-    auto it = w->controls.find(name);
-    return it == w->controls.end() ? nullptr : it->second.data();
-}
-
-void setUpApplication(QApplication& app)
-{
-    // The designs' texts break into their lines with the metrics of the
-    // classic 8-point dialog font; Debian's fonts-wine has a free font with
-    // those metrics, outside fontconfig's folders. Without it, a clean sans
-    // serif stands in.
-    // That font is drawn from pixel strikes, crisp only at its own size: on a
-    // scaled screen the clean sans serif takes over.
-    QString family = QStringLiteral("Liberation Sans");
-    static const char kPixelFont[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
-    if (app.devicePixelRatio() == 1.0 && FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(kPixelFont)))
-        family = pixelFontFamily() = QStringLiteral("MS Sans Serif");
-    else
-        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {family, QStringLiteral("Arial")});
-    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    app.setPalette(app.style()->standardPalette());
-    QFont font(family);
-    // The stand-in runs a little wider: at 7.5 points the details still fit
-    // their labels whole.
-    font.setPointSizeF(family == QLatin1String("Liberation Sans") ? 7.5 : 8);
-    app.setFont(font);
-}
-
-QString assetPath(std::string_view asset)
-{
-    const QString base = QStringLiteral(":/assets/") + qstr(asset);
-    for (const char* ext : {".bmp", ".ico"})
-        if (QFile::exists(base + QLatin1String(ext)))
-            return base + QLatin1String(ext);
-    return base;
+    return w ? w->control(name) : nullptr;
 }
 
 int virtualKey(int qtKey)
@@ -552,29 +315,18 @@ int virtualKey(int qtKey)
         return qtKey;  // the same numbers
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
         return 112 + (qtKey - Qt::Key_F1);
-    switch (qtKey) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return vk::Tab;
-    case Qt::Key_Return: case Qt::Key_Enter: return vk::Enter;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Pause: return 19;
-    case Qt::Key_CapsLock: return 20;
-    case Qt::Key_Escape: return vk::Escape;
-    case Qt::Key_Space: return vk::Space;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return vk::Up;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return vk::Down;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: return 0;
-    }
+    static const std::map<int, int> keys{
+        {Qt::Key_Backspace, 8},      {Qt::Key_Tab, vk::Tab},     {Qt::Key_Backtab, vk::Tab},
+        {Qt::Key_Return, vk::Enter}, {Qt::Key_Enter, vk::Enter}, {Qt::Key_Shift, 16},
+        {Qt::Key_Control, 17},       {Qt::Key_Alt, 18},          {Qt::Key_Pause, 19},
+        {Qt::Key_CapsLock, 20},      {Qt::Key_Escape, vk::Escape}, {Qt::Key_Space, vk::Space},
+        {Qt::Key_PageUp, 33},        {Qt::Key_PageDown, 34},     {Qt::Key_End, 35},
+        {Qt::Key_Home, 36},          {Qt::Key_Left, vk::Left},   {Qt::Key_Up, vk::Up},
+        {Qt::Key_Right, vk::Right},  {Qt::Key_Down, vk::Down},   {Qt::Key_Insert, 45},
+        {Qt::Key_Delete, 46},
+    };
+    auto it = keys.find(qtKey);
+    return it == keys.end() ? 0 : it->second;
 }
 
 }  // namespace forms

@@ -13,6 +13,9 @@ class QWidget;
 
 namespace forms {
 
+// Our UTF-8 texts as Qt strings.
+inline QString qstr(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
 // The top-level widget of a loaded form, and one of its controls by name;
 // null when the form is not loaded.
 QWidget* window(const Form& form);

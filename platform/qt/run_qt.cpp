@@ -52,8 +52,6 @@ void releaseMessages()
     heldMessages.clear();
 }
 
-QString qstr(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-
 }  // namespace
 
 int run(int argc, char** argv, const Program& program)

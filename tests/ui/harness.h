@@ -67,16 +67,13 @@ inline QWindow* keyWindow()
     return w ? w->windowHandle() : nullptr;
 }
 
-enum class Stroke { Click, PressOnly, ReleaseOnly, Held };
-
 // One key stroke through the window system to `target` (default: the window
 // with the keyboard), in Qt Test's order: modifier presses, the key's press
 // and release, modifier releases. Each event is delivered at once, so a
 // reaction may destroy the window midway (Exit ends the program inside the
 // press); the remaining events are then dropped, as the window system drops
 // events for a window that is gone.
-inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow* target = nullptr,
-                Stroke stroke = Stroke::Click)
+inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow* target = nullptr)
 {
     QPointer<QWindow> w(target ? target : keyWindow());
     if (!w) {
@@ -85,7 +82,7 @@ inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow*
     }
     const auto send = [&](QEvent::Type type, int code, Qt::KeyboardModifiers m, const QString& text = {}) {
         if (w) {
-            qt_handleKeyEvent(w, type, code, m, text, stroke == Stroke::Held && code == k);
+            qt_handleKeyEvent(w, type, code, m, text);
             QCoreApplication::processEvents();
         }
     };
@@ -94,19 +91,15 @@ inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow*
         {Qt::AltModifier, Qt::Key_Alt}, {Qt::MetaModifier, Qt::Key_Meta}};
     const char ascii = k == Qt::Key_Return || k == Qt::Key_Enter ? '\r' : QTest::keyToAscii(k);
     const QString text = ascii ? QString(QChar::fromLatin1(ascii)) : QString();
-    Qt::KeyboardModifiers held = stroke == Stroke::ReleaseOnly ? mods : Qt::KeyboardModifiers();
-    if (stroke != Stroke::ReleaseOnly) {
-        for (auto [m, code] : modifiers)
-            if (mods & m)
-                send(QEvent::KeyPress, code, std::exchange(held, held | m));
-        send(QEvent::KeyPress, k, mods, text);
-    }
-    if (stroke == Stroke::Click || stroke == Stroke::ReleaseOnly) {
-        send(QEvent::KeyRelease, k, mods, text);
-        for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
-            if (mods & it->first)  // each release still carries its own modifier
-                send(QEvent::KeyRelease, it->second, std::exchange(held, held & ~it->first));
-    }
+    Qt::KeyboardModifiers held;
+    for (auto [m, code] : modifiers)
+        if (mods & m)
+            send(QEvent::KeyPress, code, std::exchange(held, held | m));
+    send(QEvent::KeyPress, k, mods, text);
+    send(QEvent::KeyRelease, k, mods, text);
+    for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
+        if (mods & it->first)  // each release still carries its own modifier
+            send(QEvent::KeyRelease, it->second, std::exchange(held, held & ~it->first));
     return !QTest::currentTestFailed();
 }
 
@@ -186,24 +179,6 @@ inline QString errorReportFrom(const std::function<void()>& action)
     });
     action();
     return report;
-}
-
-// The names of the modal windows that came up while `action` ran or right
-// after it; each is closed at once.
-inline QStringList modalsDuring(const std::function<void()>& action)
-{
-    QStringList seen;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (QWidget* m = QApplication::activeModalWidget()) {
-            seen << m->objectName();
-            closeModal(m);
-        }
-    });
-    watch.start(2);
-    action();
-    letQueuedReactionsRun();
-    return seen;
 }
 
 // Shows the main menu afresh, active, with every other window closed.

@@ -1,0 +1,347 @@
+// The program's windows on the headless backend, played as a player plays
+// them: keys, clicks and pad presses through the runtime's one routing, on
+// Linux and under Wine alike. Each modal window runs the steps queued with
+// then(); one left open with nothing to do is a failure, never a hang.
+#include "app.h"
+#include "catalogue.h"
+#include "headless.h"
+#include "launch.h"
+#include "process.h"
+
+#include "doctest.h"
+
+#include <random>
+#include <set>
+
+using namespace forms;
+using namespace forms::headless;
+using forms::pad::Action;
+
+namespace {
+
+// In place of the process start: the launch tails, in order; fails with
+// `refusal` when set.
+struct Recorder : playdeck::ProcessStarter {
+    std::optional<std::string> start(const playdeck::LaunchCommand& command) override
+    {
+        tails.push_back(command.commandLine.substr(applicationDirectory().size()));
+        return refusal;
+    }
+    std::vector<std::string> tails;
+    std::optional<std::string> refusal;
+};
+
+Recorder recorder;
+
+Form& form(std::string_view name) { return instance(name); }
+std::string focusOf(std::string_view name) { return std::string(form(name).focused()); }
+float cursor() { return form("Form1").top("Cur"); }
+float stop(int k) { return playdeck::entries()[std::size_t(k)].stop; }
+std::string keyboardName() { return keyboardForm() ? std::string(keyboardForm()->definition().name) : ""; }
+
+// A fresh main menu with the keyboard, nothing recorded.
+struct Menu {
+    Menu()
+    {
+        static const bool registered = (ui::registerWindows(), ui::setProcessStarter(&recorder), true);
+        (void)registered;
+        resetEnded();
+        for (const char* name : {"Form1", "About", "hlpfrm", "turtles", "tsubasa", "gaiden", "contra", "duckt"})
+            form(name).unload();
+        recorder = {};
+        errorReports().clear();
+        failures().clear();
+        otherwise(nullptr);
+        form("Form1").show();
+    }
+    ~Menu() { CHECK((failures().empty() && stepsLeft() == 0)); }
+};
+
+void press(int keycode, int shift = 0, bool repeat = false, Form* to = nullptr) { CHECK(key(keycode, shift, repeat, to)); }
+void moveTo(int k)
+{
+    while (cursor() != stop(k))
+        press(vk::Down);
+}
+
+struct Part { int entry; const char* dialog; int button; const char* tail; };
+const Part kParts[] = {
+    {0, "turtles", 1, "\\Data\\Runcart.exe data\\kora1.dat"}, {0, "turtles", 2, "\\Data\\Runcart.exe data\\kora2.dat"},
+    {0, "turtles", 3, "\\Data\\Runcart.exe data\\kora3.dat"}, {1, "tsubasa", 1, "\\data\\Runcart.exe data\\vemi1.dat"},
+    {1, "tsubasa", 2, "\\data\\Runcart.exe data\\vemi2.dat"}, {2, "gaiden", 1, "\\data\\runcart.exe data\\palu1.dat"},
+    {2, "gaiden", 2, "\\data\\runcart.exe data\\palu2.dat"},  {3, "contra", 1, "\\data\\Runcart.exe data\\bexo.dat"},
+    {3, "contra", 2, "\\data\\Runcart.exe data\\zuna.dat"},   {5, "duckt", 1, "\\data\\Runcart.exe data\\lori1.dat"},
+    {5, "duckt", 2, "\\data\\Runcart.exe data\\lori2.dat"},
+};
+const char* const kDialogOf[] = {"turtles", "tsubasa", "gaiden", "contra", "", "duckt"};
+const std::string kIsland = "\\data\\Runcart.exe data\\mado3.dat";
+
+}  // namespace
+
+TEST_CASE("the cursor and the keyboard in the main menu")
+{
+    Menu menu;
+    CHECK(focusOf("Form1") == "Cur");
+    CHECK(state(form("Form1"))->focus == "Cur");  // the native focus follows
+    for (const char* next : {"Command1", "Command2", "Command3", "Cur"}) {
+        press(vk::Tab);
+        CHECK(focusOf("Form1") == next);
+    }
+    press(vk::Tab, kShiftMask);
+    CHECK(focusOf("Form1") == "Command3");
+    press(vk::Tab);
+    press(vk::Up);
+    CHECK(cursor() == stop(5));
+    for (int k = 0; k < 7; ++k) {
+        press(vk::Down, k % 3 == 1 ? kShiftMask : k % 3 == 2 ? kCtrlMask : 0, k % 2 == 1);
+        CHECK(cursor() == stop(k % 6));
+        CHECK(state(form("Form1"))->tops.at("Cur") == pixels(stop(k % 6)));
+    }
+    // Left, Right and every other key leave the cursor and the focus alone.
+    for (int other : {int(vk::Left), int(vk::Right), int(vk::Escape), int('Q'), int(vk::Space), 34})
+        press(other);
+    CHECK(cursor() == stop(0));
+    CHECK(focusOf("Form1") == "Cur");
+    // An arrow that moves the cursor takes the keyboard from a button to it,
+    // so that the focus is always on what Enter acts on.
+    press(vk::Tab);
+    CHECK(focusOf("Form1") == "Command1");
+    press(vk::Down);
+    CHECK((cursor() == stop(1) && focusOf("Form1") == "Cur" && state(form("Form1"))->focus == "Cur"));
+    CHECK((recorder.tails.empty() && !hasEnded()));
+}
+
+TEST_CASE("Enter acts once on the title under the cursor, wherever the focus is")
+{
+    for (int k = 0; k < 6; ++k)
+        for (int tabs = 0; tabs < 4; ++tabs) {
+            CAPTURE(k);
+            CAPTURE(tabs);
+            Menu menu;
+            moveTo(k);
+            for (int i = 0; i < tabs; ++i)
+                press(vk::Tab);
+            std::string shown;
+            if (*kDialogOf[k])
+                then([&] { shown = keyboardName(); press(vk::Escape); });
+            press(vk::Enter);
+            CHECK(shown == kDialogOf[k]);
+            CHECK(recorder.tails == (*kDialogOf[k] ? std::vector<std::string>{} : std::vector{kIsland}));
+            CHECK((cursor() == stop(k) && keyboardName() == "Form1" && !hasEnded()));
+            // Held, nothing more; pressed afresh, the same again.
+            for (int i = 0; i < 5; ++i)
+                press(vk::Enter, 0, true);
+            CHECK(recorder.tails.size() == (*kDialogOf[k] ? 0u : 1u));
+            if (!*kDialogOf[k]) {
+                press(vk::Enter);
+                CHECK(recorder.tails.size() == 2u);
+            }
+        }
+}
+
+TEST_CASE("every part starts from its button by Enter, Space or a click, once")
+{
+    for (const Part& p : kParts)
+        for (int how = 0; how < 3; ++how) {
+            CAPTURE(p.tail);
+            CAPTURE(how);
+            Menu menu;
+            moveTo(p.entry);
+            then([&] {
+                Form& dialog = form(p.dialog);
+                CHECK((dialog.focused() == "Command1" && form("Form1").blocked() && !state(form("Form1"))->enabled));
+                // The arrows walk the buttons as Tab does, round and back.
+                press(vk::Up);
+                press(vk::Down);
+                for (int i = 1; i < p.button; ++i)
+                    press(i % 2 ? vk::Tab : vk::Down);
+                const std::string button = "Command" + std::to_string(p.button);
+                CHECK(dialog.focused() == button);
+                press(vk::Enter, 0, true);
+                press(vk::Space, 0, true);
+                CHECK((recorder.tails.empty() && dialog.isLoaded()));
+                if (how == 2)
+                    click(dialog, button);
+                else
+                    press(how ? vk::Space : vk::Enter);
+                CHECK(!dialog.isLoaded());
+            });
+            press(vk::Enter);
+            CHECK(recorder.tails == std::vector<std::string>{p.tail});
+            CHECK((cursor() == stop(p.entry) && keyboardName() == "Form1" && state(form("Form1"))->enabled));
+        }
+}
+
+TEST_CASE("leaving: Escape a dialog, the pages by OK or their close box, the program by Exit")
+{
+    Menu menu;
+    then([] { press(vk::Escape, 0, true); CHECK(form("turtles").isLoaded()); press(vk::Escape); });
+    press(vk::Enter);
+    CHECK((!form("turtles").isLoaded() && focusOf("Form1") == "Cur"));
+    // Help and About, by their access keys and by clicks, closed each way; the
+    // menu behind takes no keys, clicks or closing, even sent straight to it.
+    int way = 0;
+    for (const char* page : {"hlpfrm", "About", "hlpfrm", "About"}) {
+        then([&, page] {
+            Form& p = form(page);
+            CHECK(focusOf(page) == (std::string(page) == "About" ? "Picture1" : "Command1"));
+            press(vk::Down, 0, false, &form("Form1"));
+            click(form("Form1"), "Command1");
+            form("Form1").userClose();
+            CHECK((cursor() == stop(0) && !hasEnded()));
+            if (way == 0)
+                p.userClose();
+            else if (way == 1)
+                click(p, "Command1");
+            else
+                press(vk::Tab), press(vk::Tab), press(way == 2 ? vk::Enter : vk::Space);
+            CHECK(!p.isLoaded());
+        });
+        const bool about = std::string(page) == "About";
+        if (way % 2)
+            click(form("Form1"), about ? "Command2" : "Command3");
+        else
+            press(about ? 'A' : 'H', kAltMask);
+        ++way;
+        CHECK((keyboardName() == "Form1" && focusOf("Form1") == (about ? "Command2" : "Command3")));
+        // The next Up moves the cursor and the keyboard with it.
+        press(vk::Up);
+        CHECK((cursor() == stop(5) && focusOf("Form1") == "Cur"));
+        press(vk::Down);
+    }
+    // Exit by its access key, a click, Space on it, and the close box.
+    const std::function<void()> exits[] = {
+        [] { press('X', kAltMask); }, [] { click(form("Form1"), "Command1"); },
+        [] { press(vk::Tab); press(vk::Space, kCtrlMask); }, [] { form("Form1").userClose(); }};
+    for (const auto& exit : exits) {
+        Menu again;
+        exit();
+        CHECK((hasEnded() && !form("Form1").isLoaded()));
+    }
+}
+
+TEST_CASE("About keeps Enter and Space on its pictures until OK has the focus")
+{
+    Menu menu;
+    for (int round = 0; round < 2; ++round) {
+        then([] {
+            for (const char* next : {"Picture2", "Command1"}) {
+                press(vk::Enter);
+                press(vk::Space);
+                CHECK(form("About").isLoaded());
+                press(vk::Tab);
+                CHECK(focusOf("About") == next);
+            }
+            press(vk::Enter);
+        });
+        press('A', kAltMask);
+        CHECK((!form("About").isLoaded() && recorder.tails.empty()));
+    }
+}
+
+TEST_CASE("a failed start is reported and the menu goes on, from the menu and from a dialog")
+{
+    Menu menu;
+    recorder.refusal = "the emulator is missing";
+    moveTo(4);
+    press(vk::Enter);
+    REQUIRE(errorReports().size() == 1u);
+    CHECK(errorReports()[0].find("the emulator is missing") != std::string::npos);
+    press(vk::Down);
+    then([] { press(vk::Enter); });
+    press(vk::Enter);
+    CHECK((errorReports().size() == 2u && !form("duckt").isLoaded() && keyboardName() == "Form1" && !hasEnded()));
+}
+
+TEST_CASE("modality: the keyboard never stays on a blocked window")
+{
+    Menu menu;
+    then([] {
+        // The main menu brought forward (taskbar, Alt+Tab): the dialog takes
+        // the keyboard back.
+        activate(form("Form1"));
+        CHECK((keyboardName() == "turtles" && focusOf("turtles") == "Command1"));
+        // Shown again while it shows: no second loop on it.
+        form("turtles").showModal();
+        press(vk::Escape);
+    });
+    press(vk::Enter);
+    CHECK((keyboardName() == "Form1" && !form("Form1").blocked()));
+    // A window the system cannot make is reported; the menu goes on.
+    failNextLoad();
+    press('H', kAltMask);
+    CHECK((errorReports().size() == 1u && !form("hlpfrm").isLoaded() && keyboardName() == "Form1"));
+    press(vk::Down);
+    CHECK(cursor() == stop(1));
+}
+
+TEST_CASE("a gamepad plays every window through the same keys")
+{
+    Menu menu;
+    pad::Navigator nav;
+    pad::Millis now = 0;
+    nav.padAdded(1, {}, now);
+    nav.setActive(true, now);
+    // One poll: the button and the D-pad's repeat, delivered together. The
+    // repeat reaches the menu while the dialog blocks it, and is dropped.
+    const auto hold = [&](pad::Source s, pad::Millis ms) {
+        nav.button(1, s, true, now);
+        for (pad::Millis end = now + ms; now < end; now += 10)
+            for (const pad::Press& p : nav.take(now))
+                padPress(p);
+        nav.button(1, s, false, now);
+    };
+    hold(pad::Source::DpadDown, 700);  // a press and two repeats
+    CHECK(cursor() == stop(3));
+    then([&] {
+        CHECK(keyboardName() == "contra");
+        padPress({Action::Down, true});
+        press(vk::Down, 0, true, &form("Form1"));  // posted to the menu before the dialog came
+        CHECK((cursor() == stop(3) && focusOf("contra") == "Command2"));
+        padPress({Action::Back, false});
+    });
+    padPress({Action::Accept, false});
+    CHECK((!form("contra").isLoaded() && recorder.tails.empty()));
+    // Left and Right walk the menu's buttons; Accept presses the focused one;
+    // Back closes a page.
+    padPress({Action::Right, false});
+    CHECK(focusOf("Form1") == "Command3");
+    then([] { CHECK(keyboardName() == "hlpfrm"); padPress({Action::Back, false}); });
+    padPress({Action::Accept, false});
+    CHECK((!form("hlpfrm").isLoaded() && keyboardName() == "Form1"));
+    padPress({Action::Up, false});
+    CHECK((cursor() == stop(2) && focusOf("Form1") == "Cur"));
+}
+
+TEST_CASE("thousands of random keys keep the menu sound")
+{
+    Menu menu;
+    std::mt19937 rng(20240607u);
+    const int keys[] = {vk::Up, vk::Down, vk::Left, vk::Right, vk::Tab, vk::Enter, vk::Space, vk::Escape, 'Q', 'A', 'H'};
+    const int shifts[] = {0, 0, 0, kShiftMask, kCtrlMask, kAltMask};
+    std::set<std::string> allowed{kIsland};
+    for (const Part& p : kParts)
+        allowed.insert(p.tail);
+    int strokes = 0;
+    const auto stroke = [&] {
+        ++strokes;
+        Form* f = keyboardForm();
+        REQUIRE(f);
+        if (f != &form("Form1") && rng() % 8 == 0)
+            return f->userClose();
+        const int k = keys[rng() % std::size(keys)];
+        press(k, shifts[rng() % std::size(shifts)], rng() % 4 == 0);
+    };
+    otherwise(stroke);
+    while (strokes < 3000) {
+        stroke();
+        if (hasEnded()) {
+            resetEnded();
+            form("Form1").show();
+        }
+        CHECK(((cursor() - stop(0)) / 840 == std::floor((cursor() - stop(0)) / 840) && cursor() <= stop(5)));
+    }
+    for (const std::string& tail : recorder.tails)
+        CHECK(allowed.count(tail));
+    CHECK(!recorder.tails.empty());
+}
