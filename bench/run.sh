@@ -2,7 +2,7 @@
 # PLAYDECK's performance figures, with their references measured in the same run:
 #   bash bench/run.sh
 # Configures and builds ./build (override with PLAYDECK_BUILD) with cmake, then
-# prints a table. Needs what `bash tools/dev.sh run` installs (Xvfb, zenity).
+# prints a table. Needs what `bash tools/dev.sh test` installs (Xvfb, zenity).
 # BENCH_RUNS sets the start-up runs per program (default 20).
 set -euo pipefail
 

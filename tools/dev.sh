@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # PLAYDECK developer entry point for Debian 12:
-#   tools/dev.sh run    install what is missing, build, start the menu
-#   tools/dev.sh test   install what is missing, build, run the whole test suite:
-#                       the Linux one, then the Windows one under Wine
-#   tools/dev.sh windows  install what is missing, cross-build for Windows with
-#                       MinGW-w64, write build-win/playdeck-1.00-win64.zip
+#   tools/dev.sh run    install what the Linux build and a run need, build the
+#                       program without its tests, start the menu
+#   tools/dev.sh test   install that and what the tests need (MinGW-w64, Wine,
+#                       ...), build, run the whole test suite: the Linux one,
+#                       then the Windows one under Wine
+#   tools/dev.sh windows  install what the cross build needs, cross-build for
+#                       Windows with MinGW-w64, write build-win/playdeck-1.00-win64.zip
+# Each installs only what is missing, with apt-get (through sudo when not root).
 # Build folders: ./build and ./build-win (override with PLAYDECK_BUILD and
 # PLAYDECK_BUILD_WIN).
 set -euo pipefail
@@ -14,22 +17,28 @@ build=${PLAYDECK_BUILD:-$root/build}
 build_win=${PLAYDECK_BUILD_WIN:-$root/build-win}
 jobs=$(nproc 2>/dev/null || echo 2)
 
-# Everything the build, the tests and the headless run need, from Debian's archive.
-packages=(
+# What each command needs, from Debian's archive. run: the Linux build and its
+# run (a virtual display and a screenshot when there is no display).
+run_packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev libsdl2-dev libsdl2-2.0-0
+  qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev libglib2.0-dev libsdl2-dev libsdl2-2.0-0 libx11-dev
   fonts-liberation2 fonts-wine fontconfig
   xvfb xauth xdotool imagemagick
-  zenity libx11-dev
-  desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file
-  g++-mingw-w64-x86-64-posix wine64 openbox x11-utils doctest-dev
+)
+# windows: the cross build, its tests included.
+windows_packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 doctest-dev)
+# test: both of those, and what the tests and the Windows suite under Wine use.
+test_packages=(
+  "${run_packages[@]}" "${windows_packages[@]}"
+  desktop-file-utils appstream dpkg-dev file lintian zenity x11-utils
+  wine64 openbox
   # Wine's X11 driver loads these at run time; libwine only recommends them.
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3
 )
 
-install_missing() {
+install_missing() {  # install_missing <package...>
   local missing=() p
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -43,8 +52,8 @@ install_missing() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-build_all() {
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build_all() {  # build_all [cmake option...]
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
   cmake --build "$build" --parallel "$jobs"
 }
 
@@ -125,8 +134,11 @@ run_headless() {
 
 case "${1:-}" in
   run)
-    install_missing
-    build_all
+    install_missing "${run_packages[@]}"
+    # Without the tests, unless this build folder has them already (from `test`).
+    options=()
+    [ -f "$build/CMakeCache.txt" ] || options=(-DBUILD_TESTING=OFF)
+    build_all "${options[@]}"
     if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
       exec "$build/playdeck"
     else
@@ -134,8 +146,8 @@ case "${1:-}" in
     fi
     ;;
   test)
-    install_missing
-    build_all
+    install_missing "${test_packages[@]}"
+    build_all -DBUILD_TESTING=ON
     status=0
     (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$jobs" --timeout 600) || status=$?
     echo "dev.sh: the Windows suite under Wine"
@@ -145,7 +157,7 @@ case "${1:-}" in
     exit "$status"
     ;;
   windows)
-    install_missing
+    install_missing "${windows_packages[@]}"
     build_windows
     (cd "$build_win" && cpack -G ZIP)
     echo "dev.sh: wrote $build_win/playdeck-1.00-win64.zip"

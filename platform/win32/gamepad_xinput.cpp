@@ -6,8 +6,11 @@
 // boxes, whose message loops dispatch it too.
 #include "gamepad_xinput.h"
 
+#include "window.h"
+
 #include <array>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -66,9 +69,34 @@ void postKey(HWND to, const pad::Command& c, bool autoRepeat)
         post(WM_KEYUP, VK_SHIFT, true);
 }
 
+// Where pad presses go: the control with the keyboard, its top-level window
+// and, when that is one of our forms, the form (null: a message box).
+// Nothing unless this process owns the foreground window.
+struct KeyTarget {
+    HWND root;
+    HWND focus;
+    const Form* form;
+};
+
+std::optional<KeyTarget> keyTarget()
+{
+    DWORD process = 0;
+    HWND front = GetForegroundWindow();
+    if (!front || !GetWindowThreadProcessId(front, &process) || process != GetCurrentProcessId())
+        return std::nullopt;
+    HWND focus = GetFocus() ? GetFocus() : GetActiveWindow();
+    HWND root = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
+    if (!root)
+        return std::nullopt;
+    const FormWindow* fw = live(root);
+    return KeyTarget{root, focus, fw ? fw->form : nullptr};
+}
+
+// What a press means is the runtime's (pad::commandFor); it arrives as a
+// posted key, which the message loop routes as any other.
 void deliver(const KeyTarget& target, const pad::Press& press)
 {
-    const pad::Command c = pad::command(press.action, target.kind);
+    const pad::Command c = pad::commandFor(press.action, target.form);
     switch (c.kind) {
     case pad::Command::Kind::Nothing:
         break;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package with cpack into a temporary directory and checks
-# its fields, its dependencies found by dpkg-shlibdeps and its files; lintian,
-# where installed, must report no error.
+# its fields, its dependencies found by dpkg-shlibdeps and its files; lintian
+# --pedantic, where installed, must say nothing.
 #   deb.sh <build dir> <version>
 set -euo pipefail
 build=$1 version=$2 id=io.github.playdeck.Playdeck
@@ -24,7 +24,7 @@ for pair in Package=playdeck "Version=$version" Section=games; do
   check "${pair%%=*} $(field "${pair%%=*}")" test "$(field "${pair%%=*}")" = "${pair#*=}"
 done
 depends=", $(field Depends),"
-for needed in fonts-wine fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
+for needed in fonts-wine fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6core6 libglib2.0-0 libc6; do
   check "does not depend on $needed: $depends" grep -qE ", $needed[ ,]" <<< "$depends"
 done
 
@@ -44,27 +44,41 @@ for file in {applications/$id.desktop,metainfo/$id.metainfo.xml,icons/hicolor/25
   check "no usr/share/$file" test -f "$usr/share/$file"
 done
 
-# Installed into a throw-away root: data/Runcart.exe is the stand-in by way of
-# update-alternatives; an emulator the admin registers stays chosen across a
-# reinstall, and removing the package leaves only the admin's choice.
-root="$tmp/installed"
-mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/etc/alternatives" "$root/usr/games"
+# Installed into a throw-away root, over a copy of the stand-in a
+# `cmake --install --prefix /usr` left: data/Runcart.exe is the stand-in by way
+# of update-alternatives, also after each error unwind of dpkg (a prerm step
+# undone by postinst); an emulator the admin registers stays chosen across a
+# reinstall; removing it and then the package leaves nothing.
+root="$tmp/installed" app=/usr/lib/playdeck
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/etc/alternatives" "$root/opt" "$root$app/data"
 touch "$root/var/lib/dpkg/status"
+cp "$usr/lib/playdeck/standin-emulator" "$root$app/data/Runcart.exe"
 dpkgroot() { dpkg --root="$root" --force-script-chrootless --force-depends --log=/dev/null "$@" > "$tmp/dpkg.log" 2>&1 ||
                { cat "$tmp/dpkg.log"; fail=1; }; }
-started() { readlink "$root/$(readlink "$root/usr/lib/playdeck/data/Runcart.exe")"; }
+started() { readlink "$root/$(readlink "$root$app/data/Runcart.exe")"; }
 dpkgroot -i "$deb"
-check "data/Runcart.exe is $(started), not the stand-in" test "$(started)" = /usr/lib/playdeck/standin-emulator
-printf '#!/bin/sh\n' > "$root/usr/games/fake-nes" && chmod +x "$root/usr/games/fake-nes"
-DPKG_ROOT=$root update-alternatives --quiet --install /usr/lib/playdeck/data/Runcart.exe playdeck-emulator /usr/games/fake-nes 50
+check "data/Runcart.exe is $(started), not the stand-in" test "$(started)" = $app/standin-emulator
+dpkg-deb -e "$deb" "$tmp/control"
+for undone in remove:abort-remove deconfigure:abort-deconfigure upgrade:abort-upgrade; do
+  DPKG_ROOT=$root sh "$tmp/control/prerm" "${undone%:*}" 1 > "$tmp/script.log" 2>&1
+  DPKG_ROOT=$root sh "$tmp/control/postinst" "${undone#*:}" 1 >> "$tmp/script.log" 2>&1
+  check "after prerm ${undone%:*}, postinst ${undone#*:}: data/Runcart.exe is $(started)" test "$(started)" = $app/standin-emulator
+done
+printf '#!/bin/sh\n' > "$root/opt/fake-nes" && chmod +x "$root/opt/fake-nes"
+DPKG_ROOT=$root update-alternatives --quiet --install $app/data/Runcart.exe playdeck-emulator /opt/fake-nes 50
 dpkgroot -i "$deb"
-check "after a reinstall data/Runcart.exe is $(started), not the admin's emulator" test "$(started)" = /usr/games/fake-nes
+check "after a reinstall data/Runcart.exe is $(started), not the admin's emulator" test "$(started)" = /opt/fake-nes
+# The README's uninstall: the admin's emulator out first, then the package.
+DPKG_ROOT=$root update-alternatives --quiet --remove playdeck-emulator /opt/fake-nes
 dpkgroot --remove playdeck
-check "the stand-in is still a choice after removal" bash -c "! grep -rq standin-emulator '$root/var/lib/dpkg/alternatives'"
+check "removing warned: $(grep -i warning "$tmp/dpkg.log")" bash -c "! grep -qi warning '$tmp/dpkg.log'"
+dpkgroot --purge playdeck
+left=$(cd "$root" && find . -name '*playdeck*' | tr '\n' ' ')
+check "removing and purging left $left" test -z "$left"
 
 if command -v lintian >/dev/null; then
-  errors=$(lintian "$deb" 2>/dev/null | grep '^E:' | tr '\n' ' ' || true)
-  check "lintian errors: $errors" test -z "$errors"
+  said=$(lintian --pedantic "$deb" 2>/dev/null | tr '\n' ' ' || true)
+  check "lintian --pedantic: $said" test -z "$said"
 else echo "lintian not installed: not run"; fi
 [ "$fail" = 0 ] && echo "$(basename "$deb"): $(field Depends)"
 exit "$fail"

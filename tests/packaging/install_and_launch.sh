@@ -2,7 +2,7 @@
 # Installs into a temporary prefix (with a blank in its path) and checks the
 # layout, the one application id, a valid menu entry starting the installed
 # command by its full path, the install manifest, that a second install
-# keeps an emulator already in data/, and the uninstall. (Starting the menu
+# keeps an emulator already in data/ but not an old stand-in, and the uninstall. (Starting the menu
 # through a link and its emulator beside the real binary: e2e_every_part_starts.)
 #   install_and_launch.sh <build dir> <app id>
 set -euo pipefail
@@ -41,11 +41,15 @@ done
 check "manifest and installed files differ: $(sort "$manifest" | diff - "$tmp/found" | grep '^[<>]' | tr '\n' ' ')" \
   cmp -s <(sort "$manifest") "$tmp/found"
 
-# A player's emulator in data/ survives a new install.
-printf '#!/bin/sh\n' > "$app/data/Runcart.exe"
-cp -p "$app/data/Runcart.exe" "$tmp/player.exe"
-install
-check "a second install replaced the emulator already in data/" cmp -s "$tmp/player.exe" "$app/data/Runcart.exe"
+# A new install replaces an older copy of the stand-in in data/ and keeps a
+# player's emulator there.
+for old in stand-in player; do
+  printf '#!/bin/sh\n# %s\n' "$([ $old = stand-in ] && echo N7standin6WindowE)" > "$app/data/Runcart.exe"
+  cp -p "$app/data/Runcart.exe" "$tmp/old.exe"
+  install
+  [ $old = stand-in ] && new="$build/data/Runcart.exe" || new="$tmp/old.exe"
+  check "a new install over the $old's program did not leave $new in data/" cmp -s "$new" "$app/data/Runcart.exe"
+done
 check "the manifest claims the player's emulator" bash -c "! grep -q Runcart.exe '$manifest'"
 
 # Uninstalling by the manifest leaves only the player's emulator.

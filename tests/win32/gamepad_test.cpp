@@ -1,5 +1,5 @@
 // The Windows program played with a scripted pad in XInput's place: real
-// windows, timer and key messages, a recorder for the emulator. The steps run
+// windows, timer and key messages, no emulator. The steps run
 // from a timer, so that they go on in modal windows; each waits 10 s at most
 // for what it names. Only the keys and what they lead to decide, never timing.
 //   win32_gamepad          the play; exit status 0 when it passed
@@ -77,17 +77,10 @@ std::string all(bool repeats = true)
     return out;
 }
 
-struct Recorder : playdeck::ProcessStarter {
-    std::vector<std::string> started;
-    bool fail = false;  // for the error report
-    std::optional<std::string> start(const playdeck::LaunchCommand& c) override
-    {
-        if (fail)
-            return "no emulator here";
-        started.push_back(c.commandLine);
-        return std::nullopt;
-    }
-} recorder;
+// No emulator: a start is the error report.
+struct NoEmulator : playdeck::ProcessStarter {
+    std::optional<std::string> start(const playdeck::LaunchCommand&) override { return "no emulator here"; }
+} noEmulator;
 
 // Each step acts; then its keys (in order, repeats aside) must come and what it waits for hold.
 using Until = std::function<bool()>;
@@ -160,14 +153,18 @@ void script()
     constexpr WORD up = XINPUT_GAMEPAD_DPAD_UP, down = XINPUT_GAMEPAD_DPAD_DOWN, left = XINPUT_GAMEPAD_DPAD_LEFT,
                    right = XINPUT_GAMEPAD_DPAD_RIGHT, south = XINPUT_GAMEPAD_A, east = XINPUT_GAMEPAD_B, start = XINPUT_GAMEPAD_START;
     set("a pad plugged in", 0, [](Slot& s) { s.connected = true; });
-    // The gaiden dialog's part 2, from the focused window; start accepts, east leaves.
-    press(down, "PLAYDECK:Down", cursorAt(1));
-    press(down, "PLAYDECK:Down", cursorAt(2));
-    press(south, "PLAYDECK:Return", inFront("Ninja Gaiden"));
-    press(down, "Ninja Gaiden:Tab", focusOn("Ninja Gaiden 2"));
-    press(south, "Ninja Gaiden:Space", backOnMenu("gaiden"));
-    press(start, "PLAYDECK:Return", inFront("Ninja Gaiden"));
-    press(east, "Ninja Gaiden:Esc", backOnMenu("gaiden"));
+    // Start on one pad and Down on another in one poll: Enter, then Down, both
+    // posted to the menu. The dialog Enter opens takes the Down in its own
+    // loop: the menu behind it, blocked, must not move its cursor.
+    set("a second pad plugged in", 1, [](Slot& s) { s.connected = true; });
+    steps.push_back({"start and down on two pads in one poll", [] {
+        slots[0].state.wButtons = start, slots[1].state.wButtons = down;
+        for (Slot& s : {std::ref(slots[0]), std::ref(slots[1])})
+            ++s.packet, s.mark = s.reads;
+    }, "PLAYDECK:Return PLAYDECK:Down", [] { return slots[1].seen() && frontIs("Teenage Mutant Ninja Turtles") && cursorAt(0)(); }});
+    set("the second pad unplugged", 1, [](Slot& s) { s.connected = false, s.state.wButtons = 0; });
+    release(start);
+    press(east, "Teenage Mutant Ninja Turtles:Esc", backOnMenu("turtles"));
     // Help, closed by east as its OK would.
     press(right, "PLAYDECK:S-Tab", focusOn("&Help"));
     press(south, "PLAYDECK:Space", inFront("Quick Help"));
@@ -192,25 +189,24 @@ void script()
     step("the menu in front again", [] { TerminateProcess(front.hProcess, 0), SetForegroundWindow(menu()); }, inFront("PLAYDECK"));
     aSecond("a second with south and down held");
     release(south), release(down);
-    press(down, "PLAYDECK:Down", cursorAt(3));
-    // The stick: a drift does nothing; pushed down (negative in XInput) it is Down.
-    stick(-19000), stick(0);
+    press(down, "PLAYDECK:Down", cursorAt(1));
+    // The stick pushed down (negative in XInput) is Down.
     stick(-32768, "PLAYDECK:Down");
-    stick(0, {}, cursorAt(4));
+    stick(0, {}, cursorAt(2));
     // A second pad plugged in holding south and the stick down: nothing, even on release or as the stick moves;
     // unplugged holding up, no more repeats (one may be on its way).
     set("a second pad plugged in holding", 1, [](Slot& s) { s.connected = true, s.state.wButtons = south, s.state.sThumbLY = -30000; });
     release(south, 1);
     set("its stick further down", 1, [](Slot& s) { s.state.sThumbLY = -25000; });
     set("its stick let go", 1, [](Slot& s) { s.state.sThumbLY = 0; });
-    hold(up, "PLAYDECK:Up", cursorAt(3), 1);
+    hold(up, "PLAYDECK:Up", cursorAt(1), 1);
     set("the second pad unplugged", 1, [](Slot& s) { s.connected = false; });
     aSecond("a second after the unplug", 1);
     // Held, a direction repeats, marked as the keyboard marks its repeats.
     hold(down, "PLAYDECK:Down", [] { return keys.size() >= 3; });
     release(down);
     // A failed start: east closes the error report, the system's message box.
-    step("the emulator missing", [] { recorder.fail = true, forms::instance("Form1").setTop("Cur", playdeck::entries()[4].stop); }, always);
+    step("the emulator missing", [] { forms::instance("Form1").setTop("Cur", playdeck::entries()[4].stop); }, always);
     press(south, "PLAYDECK:Return", [] { return GetForegroundWindow() != menu() && frontIs("PLAYDECK"); });
     press(east, "PLAYDECK:Esc", [] { return GetForegroundWindow() == menu(); });
 }
@@ -236,7 +232,7 @@ int main(int argc, char** argv)
     if (argc > 1 && std::string(argv[1]) == "front")
         return frontWindow();
     ui::registerWindows();
-    ui::setProcessStarter(&recorder);
+    ui::setProcessStarter(&noEmulator);
     forms::win32::startGamepads(fakeGetState);
     SetWindowsHookExW(WH_GETMESSAGE, logKeys, nullptr, GetCurrentThreadId());
     script();
@@ -245,9 +241,6 @@ int main(int argc, char** argv)
     if (front.hProcess)
         TerminateProcess(front.hProcess, 0);
 
-    const std::string part2 = std::string(playdeck::partsOf("gaiden")[1].tail);
-    if (failure.empty() && (recorder.started.size() != 1 || !recorder.started[0].ends_with(part2)))
-        failure = "wanted one start of " + part2 + ", got " + std::to_string(recorder.started.size());
     if (failure.empty() && slots[3].reads * 20 >= slots[0].reads)  // empty slots are asked seldom
         failure = "an empty slot was read " + std::to_string(slots[3].reads) + " times, the pad's " + std::to_string(slots[0].reads);
     std::printf("%s: %s\n", failure.empty() ? "ok" : "FAIL", failure.empty() ? "the pad played every step" : failure.c_str());

@@ -4,7 +4,9 @@
 #include "standin_window.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QFile>
+
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -14,18 +16,24 @@
 
 namespace {
 
-// Replaces this process with the emulator; returns only on failure, with the reason.
+// Starts the emulator: the desktop's application for NES images is launched
+// and runs on by itself (empty is returned), a program replaces this process.
+// Returns the reason when it could not be started.
 QString handOff(const standin::Situation &s)
 {
+    std::fprintf(stderr, "Runcart.exe: starting %s on %s\n", qPrintable(standin::chosenBecause(s.emulator)),
+                 qPrintable(s.file.path));
+    if (s.emulator.choice == standin::Choice::DesktopDefault)
+        return standin::launchDesktopDefault(s.file.path);
 #ifdef Q_OS_UNIX
-    const QByteArray program = s.emulator.toLocal8Bit();
-    const QByteArray game = s.file.path.toLocal8Bit();
+    const QByteArray program = QFile::encodeName(s.emulator.program);
+    const QByteArray game = QFile::encodeName(s.file.path);
     char *const argv[] = {const_cast<char *>(program.constData()), const_cast<char *>(game.constData()), nullptr};
     execv(argv[0], argv);
     return QString::fromLocal8Bit(std::strerror(errno));
 #else
     Q_UNUSED(s);
-    return QStringLiteral("handing off is not supported on this system");
+    return QStringLiteral("starting a program is not supported on this system");
 #endif
 }
 
@@ -36,8 +44,11 @@ int main(int argc, char *argv[])
     QString handOffError;
     if (argc > 1) {
         const standin::Situation early = standin::probe(QString::fromLocal8Bit(argv[1]));
-        if (standin::readyToHandOff(early))
+        if (standin::readyToHandOff(early)) {
             handOffError = handOff(early);
+            if (handOffError.isEmpty())
+                return 0;
+        }
     }
 
     QApplication app(argc, argv);
@@ -47,9 +58,7 @@ int main(int argc, char *argv[])
         argument = args.at(1);
 
     const standin::Situation situation = standin::probe(argument);
-    // The folder the player is told to put the game in is there to open.
-    if (situation.argument && situation.file.kind == standin::FileKind::Missing)
-        QDir().mkpath(situation.playerFolder);
+    standin::makePlayerFolder(situation);
     standin::Window window(standin::describe(situation, handOffError));
     window.showMaximized();
     return app.exec();

@@ -9,7 +9,30 @@
 
 namespace standin {
 
-// NES emulators we hand a game to, most preferred first: Debian's `nes`
+// The MIME type of NES images, whose default application the player chooses
+// in the file manager's "Open with" or with `xdg-mime default`.
+inline constexpr char kNesMimeType[] = "application/x-nes-rom";
+
+// Why an emulator was chosen; the player is told.
+enum class Choice { None, DesktopDefault, Alternative, Usual };
+
+struct Emulator {
+    QString program; // full path; for a desktop default the id of its desktop entry
+    QString name;    // what the player knows it by: "FCEUX", "fceux"
+    Choice choice = Choice::None;
+};
+
+// The emulator and why it was chosen, as a phrase: "fceux, found in /usr/games (...)".
+QString chosenBecause(const Emulator &emulator);
+
+// The application the player's desktop opens NES images with, if any.
+std::optional<Emulator> desktopDefault();
+
+// Starts the desktop's application for NES images on `path` and returns at
+// once; the reason when it could not be started, else empty.
+QString launchDesktopDefault(const QString &path);
+
+// NES emulators found as programs, most preferred first: Debian's `nes`
 // alternative (whichever emulator the admin chose), then the usual ones.
 QStringList emulatorCandidates();
 
@@ -17,9 +40,9 @@ QStringList emulatorCandidates();
 // local installs, which root's PATH lacks.
 QStringList programFolders(const QProcessEnvironment &env);
 
-// The first candidate that is an executable file in one of `folders`, as a
-// full path; empty when there is none.
-QString findEmulator(const QStringList &folders);
+// The first candidate that is an executable file in one of `folders`; its
+// choice is None when there is none.
+Emulator findEmulator(const QStringList &folders);
 
 // The games folders, the freedesktop way: the player's own
 // ($XDG_DATA_HOME/playdeck, by default ~/.local/share/playdeck) first, then
@@ -32,13 +55,15 @@ enum class FileKind { Missing, Unreadable, Ines, Archive, Other };
 // What the first bytes of a file say it is.
 FileKind kindOfBytes(QByteArrayView firstBytes);
 
-// Where the data file named on the command line is: as given (a relative path
-// against `workingDir`), else the same relative path below each games folder.
+// Where the data file named on the command line is: the same relative path
+// below each games folder, then against `workingDir` (beside the program).
+// An absolute path, or one that climbs with "..", is looked up only as given.
 // Names match whatever their letter case.
 struct Found {
     QString path;         // the file found, or as asked for when nowhere
     FileKind kind = FileKind::Missing;
     QStringList lookedIn; // the folders searched, in order
+    bool onlyAsGiven = false;
 };
 Found findDataFile(const QString &argument, const QString &workingDir, const QStringList &folders);
 
@@ -47,9 +72,12 @@ struct Situation {
     std::optional<QString> argument; // as given on the command line
     Found file;
     QString game;                    // "Ninja Gaiden 2", or empty for an unknown file
-    QString playerFolder;            // where this player can put games
-    QString emulator;                // full path, empty when none was found
+    QString playerFolder;            // where this player can put this file; empty for a path taken as given
+    Emulator emulator;
 };
+
+// Creates the player's folder for a missing file, so it is there to open.
+void makePlayerFolder(const Situation &s);
 
 bool readyToHandOff(const Situation &s);
 
@@ -57,6 +85,7 @@ bool readyToHandOff(const Situation &s);
 struct Screen {
     QString asked;   // which game was asked for
     QString path;    // where it is, or where it was looked for
+    QString emulator; // which emulator plays the games, and why that one
     QString problem; // what stands in the way
     QString advice;  // what the player can do about it
     QString hint;    // how to close the window
@@ -66,8 +95,9 @@ struct Screen {
 Screen describe(const Situation &s, const QString &handOffError = {});
 
 // Looks for the file and for an emulator, from the working directory and the
-// environment of this process.
+// environment of this process, the desktop's default application first.
 Situation probe(const std::optional<QString> &argument);
+// The same without asking the desktop: emulators among the programs only.
 Situation probe(const std::optional<QString> &argument, const QString &workingDir, const QProcessEnvironment &env);
 
 } // namespace standin

@@ -49,6 +49,7 @@ Window::Window(const Screen &screen, QWidget *parent)
     layout->addSpacing(unit);
     addLine("asked", screen.asked, unit * 2, QColor(0xf2, 0xf4, 0xf8));
     addLine("path", screen.path, unit, QColor(0xaa, 0xb3, 0xc2));
+    addLine("emulator", screen.emulator, unit, QColor(0xaa, 0xb3, 0xc2));
     layout->addSpacing(unit);
     addLine("problem", screen.problem, unit * 3 / 2, QColor(0xff, 0xb3, 0x47));
     addLine("advice", screen.advice, unit, QColor(0xf2, 0xf4, 0xf8));

@@ -1,0 +1,210 @@
+// The Win32 backend's painting and pictures: system colours and brushes,
+// fonts by face name with their fallbacks, bitmaps from the resources,
+// nearest-neighbour scaling, labels broken by their font's widths, and the
+// labels, images and lines a window paints itself. Native controls (buttons)
+// draw themselves; windows and the keyboard are elsewhere (window.cpp,
+// loop.cpp).
+#include "textwrap.h"
+#include "utf16.h"
+#include "window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace forms::win32 {
+
+namespace {
+
+constexpr int kDpi = 96;  // what the definitions' pixel sizes are made for
+
+// A font by face name, or null when the system would put another face in its
+// place. Without a name: whatever face the system finds best for the rest.
+HFONT exactFont(const wchar_t* family, double points, int weight, bool italic, int charset)
+{
+    LOGFONTW lf{};
+    lf.lfHeight = -int(points * kDpi / 72 + 0.5);
+    lf.lfWeight = weight;
+    lf.lfItalic = italic;
+    lf.lfCharSet = BYTE(charset);
+    lstrcpynW(lf.lfFaceName, family, LF_FACESIZE);
+    HFONT font = CreateFontIndirectW(&lf);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    if (!*family || lstrcmpiW(face, family) == 0)
+        return font;
+    DeleteObject(font);
+    return nullptr;
+}
+
+// The wanted face; failing that, with the default character set; then the
+// classic dialog face's successors; then the system's choice, at the wanted
+// size and weight all the same.
+HFONT makeFont(const std::wstring& family, double points, int weight, bool italic, int charset)
+{
+    const auto tryFace = [&](const wchar_t* face, int set) { return exactFont(face, points, weight, italic, set); };
+    HFONT f = tryFace(family.c_str(), charset);
+    for (const wchar_t* face : {family.c_str(), L"Microsoft Sans Serif", L"Tahoma", L""})
+        if (!f)
+            f = tryFace(face, DEFAULT_CHARSET);
+    return f;
+}
+
+}  // namespace
+
+COLORREF toColour(Colour c)
+{
+    return (c & kSystemColour) ? GetSysColor(int(c - kSystemColour)) : COLORREF(c & 0xFFFFFF);
+}
+
+// Solid brushes live for the run, one per colour.
+HBRUSH brushFor(Colour c)
+{
+    static std::map<Colour, HBRUSH> brushes;
+    HBRUSH& b = brushes[c];
+    if (!b)
+        b = CreateSolidBrush(toColour(c));
+    return b;
+}
+
+// Fonts live for the run, one per wanted font (null: the default 8-point
+// dialog font).
+HFONT fontFor(const FontSpec* wanted)
+{
+    static std::map<const FontSpec*, HFONT> fonts;
+    auto it = fonts.find(wanted);
+    if (it == fonts.end()) {
+        HFONT f = wanted ? makeFont(utf16(wanted->family), wanted->points, wanted->weight, wanted->italic,
+                                    wanted->charset)
+                         : makeFont(L"MS Sans Serif", 8, FW_NORMAL, false, DEFAULT_CHARSET);
+        it = fonts.emplace(wanted, f).first;
+    }
+    return it->second;
+}
+
+// A bitmap resource by name; empty when there is none.
+Pixels loadPicture(std::string_view asset)
+{
+    Pixels p;
+    HBITMAP bitmap = HBITMAP(LoadImageW(module(), utf16(asset).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bitmap)
+        return p;
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    p.width = info.bmWidth;
+    p.height = std::abs(info.bmHeight);
+    p.data.resize(std::size_t(p.width) * p.height);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), p.width, -p.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, bitmap, 0, UINT(p.height), p.data.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(bitmap);
+    return p;
+}
+
+// Scaled by whole source pixels, never smoothed: destination pixel i takes
+// source pixel (ceil((i + 0.5) * s * 65536) - 1) >> 16 with s = source/target,
+// stepped in 16.16 fixed point exactly as Qt's raster engine does, so both
+// backends show the same pixels.
+Pixels scaled(const Pixels& src, int width, int height)
+{
+    if (src.width == 0 || width <= 0 || height <= 0 || (src.width == width && src.height == height))
+        return src;
+    Pixels out{width, height, std::vector<std::uint32_t>(std::size_t(width) * height)};
+    const double sx = double(src.width) / width, sy = double(src.height) / height;
+    const auto ix = std::uint32_t(0x10000 * sx), iy = std::uint32_t(0x10000 * sy);
+    const auto basex = std::uint32_t(std::ceil(0.5 * sx * 65536) - 1);
+    auto srcy = std::uint32_t(std::ceil(0.5 * sy * 65536) - 1);
+    for (int y = 0; y < height; ++y, srcy += iy) {
+        const std::uint32_t* row = &src.data[std::size_t(std::min(int(srcy >> 16), src.height - 1)) * src.width];
+        std::uint32_t srcx = basex;
+        for (int x = 0; x < width; ++x, srcx += ix)
+            out.data[std::size_t(y) * width + x] = row[std::min(int(srcx >> 16), src.width - 1)];
+    }
+    return out;
+}
+
+void drawPixels(HDC dc, int x, int y, const Pixels& p)
+{
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), p.width, -p.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    SetDIBitsToDevice(dc, x, y, DWORD(p.width), DWORD(p.height), 0, 0, 0, UINT(p.height), p.data.data(), &bi,
+                      DIB_RGB_COLORS);
+}
+
+// The labels' lines, broken with the widths of their own font.
+std::vector<std::wstring> breakLabel(const ControlDef& d, int width)
+{
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, fontFor(d.font));
+    const std::wstring text = utf16(d.text);
+    std::vector<std::wstring> lines;
+    for (const std::u16string& line :
+         wrapText(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()), width,
+                  [dc](std::u16string_view s) {
+                      SIZE size{};
+                      GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(s.data()), int(s.size()), &size);
+                      return int(size.cx);
+                  }))
+        lines.emplace_back(line.begin(), line.end());
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return lines;
+}
+
+void paintControls(HDC dc, const std::vector<Control>& controls)
+{
+    SetBkMode(dc, TRANSPARENT);
+    for (const Control& c : controls) {
+        const ControlDef& d = *c.def;
+        switch (d.kind) {
+        case ControlKind::Label: {
+            if (!d.transparent)
+                FillRect(dc, &c.rect, brushFor(d.backColour));
+            HGDIOBJ old = SelectObject(dc, fontFor(d.font));
+            SetTextColor(dc, toColour(d.foreColour));
+            TEXTMETRICW tm{};
+            GetTextMetricsW(dc, &tm);
+            int y = c.rect.top;
+            for (const std::wstring& line : c.lines) {
+                if (y >= c.rect.bottom)
+                    break;
+                ExtTextOutW(dc, c.rect.left, y, ETO_CLIPPED, &c.rect, line.data(), UINT(line.size()), nullptr);
+                y += tm.tmHeight;
+            }
+            SelectObject(dc, old);
+            break;
+        }
+        case ControlKind::Image:
+            drawPixels(dc, c.rect.left, c.rect.top, c.picture);
+            break;
+        case ControlKind::Line: {
+            const int x1 = pixels(d.rect.left), y1 = pixels(d.rect.top);
+            const int x2 = pixels(d.rect.left + d.rect.width), y2 = pixels(d.rect.top + d.rect.height);
+            const COLORREF colour = toColour(kWindowText);
+            if (x1 == x2 || y1 == y2 || std::abs(x2 - x1) == 1 || std::abs(y2 - y1) == 1) {
+                const RECT r{std::min(x1, x2), std::min(y1, y2), std::min(x1, x2) + std::max(std::abs(x2 - x1), 1),
+                             std::min(y1, y2) + std::max(std::abs(y2 - y1), 1)};
+                FillRect(dc, &r, brushFor(kWindowText));
+            } else {
+                HPEN pen = CreatePen(PS_SOLID, 1, colour);
+                HGDIOBJ old = SelectObject(dc, pen);
+                MoveToEx(dc, x1, y1, nullptr);
+                LineTo(dc, x2, y2);
+                SelectObject(dc, old);
+                DeleteObject(pen);
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+}  // namespace forms::win32

@@ -1,0 +1,78 @@
+// Inside the Win32 backend: a loaded window and its controls as the window
+// (window.cpp), painting (paint.cpp) and message loop (loop.cpp) files share
+// them. Nothing here decides where a key goes or what has the focus: that is
+// the runtime's (forms.cpp).
+#pragma once
+
+#include "forms.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace forms::win32 {
+
+inline HINSTANCE module() { return GetModuleHandleW(nullptr); }
+
+// --- Painting and pictures (paint.cpp) -------------------------------------
+
+// A picture as 32-bit pixels, top row first.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> data;
+};
+
+COLORREF toColour(Colour c);
+HBRUSH brushFor(Colour c);  // lives for the run
+HFONT fontFor(const FontSpec* wanted);  // null: the default dialog font; lives for the run
+Pixels loadPicture(std::string_view asset);
+// Nearest-neighbour scaling, the same pixels as the Qt backend's.
+Pixels scaled(const Pixels& src, int width, int height);
+void drawPixels(HDC dc, int x, int y, const Pixels& p);
+// A label's lines, broken with the widths of its own font.
+std::vector<std::wstring> breakLabel(const ControlDef& d, int width);
+
+// --- Windows and controls (window.cpp) -------------------------------------
+
+struct Control {
+    const ControlDef* def = nullptr;
+    RECT rect{};
+    HWND hwnd = nullptr;              // buttons and picture boxes
+    std::vector<std::wstring> lines;  // labels, as broken for their width
+    Pixels picture;                   // picture boxes and images, at their drawn size
+};
+
+// What a window paints itself: labels, images and lines.
+void paintControls(HDC dc, const std::vector<Control>& controls);
+
+// One loaded window. It outlives its backend::Window while its own message
+// handling is still running, and is destroyed when that returns.
+struct FormWindow {
+    Form* form = nullptr;  // null once unloaded: no more events
+    HWND hwnd = nullptr;
+    HBRUSH background = nullptr;
+    std::vector<Control> controls;
+    std::shared_ptr<bool> closed = std::make_shared<bool>(false);
+    int busy = 0;
+    bool destroyPending = false;
+
+    Control* controlOf(HWND h);
+    // A control took the native focus (a click): the runtime is told.
+    void focusedNatively(HWND control);
+    LRESULT handle(UINT message, WPARAM w, LPARAM l);
+};
+
+// The loaded window `root` of a form still attached; null for any other.
+FormWindow* live(HWND root);
+FormWindow* loadedWindow(const Form& form);
+
+// --- Message loop and modality (loop.cpp) ----------------------------------
+
+// Brings our error report forward when one is up; false when none is.
+bool raiseMessageBox();
+
+}  // namespace forms::win32
