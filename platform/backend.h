@@ -33,6 +33,11 @@ public:
     // Off while a modal window blocks it. A backend whose toolkit blocks such
     // windows by itself may leave this alone.
     virtual void setEnabled(bool enabled) = 0;
+    // The item under the window's list cursor changed, or the window got the
+    // keyboard back with the cursor focused: assistive technology is told of
+    // the selected item (accessibility.h), and of the focus on it while the
+    // cursor has the keyboard.
+    virtual void announceSelection() = 0;
 };
 
 // Creates the window of `form` from its definition, hidden; null when the

@@ -41,6 +41,7 @@ struct ControlDef {
     std::string_view name{};
     std::string text{};             // label text or button caption ("&" marks the access key)
     std::string_view picture{};   // asset name, for picture boxes and images
+    std::string_view accessibleName{};  // pictures: what assistive technology calls them; none hides an image
     Rect rect{};                  // lines: left/top is (x1, y1), width/height is (x2 - x1, y2 - y1)
     int tabIndex = -1;            // focusable controls only
     const FontSpec* font = nullptr;  // null: the platform's default font
@@ -48,6 +49,23 @@ struct ControlDef {
     Colour backColour = kButtonFace;
     bool transparent = false;     // labels: paint the text only
     bool stretch = false;         // images: scale the picture to the rectangle
+};
+
+// Rows a key-preview window shows as one list to assistive technology: the
+// row under `cursor` (a control moved by the keys) is selected, and focused
+// while the cursor has the keyboard. The controls in `covers` are told
+// through the rows and hidden themselves.
+struct ListRow {
+    std::string name;
+    std::string description;
+    float stop = 0;               // the cursor's top on this row, twips
+    Rect rect{};                  // the row on screen
+};
+struct ListDef {
+    std::string_view name{};
+    std::string_view cursor{};
+    std::vector<ListRow> rows{};
+    std::vector<std::string_view> covers{};
 };
 
 struct WindowDef {
@@ -61,6 +79,7 @@ struct WindowDef {
     bool keyPreview = false;
     Rect client{};                // client area on the screen
     std::vector<ControlDef> controls{};
+    ListDef list{};               // no rows: none
 };
 
 // The controls that take the focus (command buttons and picture boxes), in

@@ -148,8 +148,11 @@ void Form::setTop(std::string_view name, float twips)
         return;
     if (previewing_ && it->second != twips)
         movedByPreview_ = name;
+    const bool moved = it->second != twips;
     it->second = twips;
     window_->moveControl(name, pixels(twips));
+    if (moved && name == def_.list.cursor)
+        window_->announceSelection();
 }
 
 const ControlDef* Form::focusedControl() const
@@ -275,6 +278,8 @@ void Form::activated()
     }
     if (!focus_.empty())
         window_->focusControl(focus_);
+    if (!focus_.empty() && focus_ == def_.list.cursor)
+        window_->announceSelection();
 }
 
 void Form::onClick(std::string_view control, Handler handler)

@@ -31,9 +31,9 @@ forms::WindowDef aboutDefinition()
         .icon = "app_icon",
         .client = {2340, 1980, 4680, 3195},
         .controls = {
-            {.kind = K::PictureBox, .name = "Picture1", .picture = "about_football", .rect = {3120, 0, 1545, 1005}, .tabIndex = 0},
+            {.kind = K::PictureBox, .name = "Picture1", .picture = "about_football", .accessibleName = "PLAYDECK football match", .rect = {3120, 0, 1545, 1005}, .tabIndex = 0},
             {.kind = K::Label, .name = "Label1", .text = credits(), .rect = {0, 0, 3015, 2175}, .tabIndex = 1, .foreColour = 0x0000FFFF, .transparent = true},
-            {.kind = K::PictureBox, .name = "Picture2", .picture = "title_contra", .rect = {3480, 1320, 660, 930}, .tabIndex = 2},
+            {.kind = K::PictureBox, .name = "Picture2", .picture = "title_contra", .accessibleName = "Contra soldier", .rect = {3480, 1320, 660, 930}, .tabIndex = 2},
             {.kind = K::CommandButton, .name = "Command1", .text = "OK", .rect = {1800, 2520, 1095, 495}, .tabIndex = 3},
         },
     };

@@ -1,8 +1,11 @@
 #include "form1.h"
 
+#include "accessibility.h"
 #include "app.h"
 #include "catalogue.h"
 #include "menu.h"
+
+#include <algorithm>
 
 namespace ui {
 
@@ -14,6 +17,32 @@ const forms::FontSpec kTitleFont{"MS Sans Serif", 9.75, 700, false, 178};
 
 std::string title(int k) { return std::string(playdeck::entries()[k].title); }
 std::string details(int k) { return std::string(playdeck::entries()[k].details); }
+
+// A title's details in words: "Tecmo 1988 / 1990, rating 5 of 5, 2 parts".
+std::string spokenDetails(const playdeck::Entry& e)
+{
+    const std::string_view all = e.details;
+    const std::size_t rating = all.find("Rating :");
+    std::string words = forms::a11y::spoken(all.substr(0, rating));
+    if (rating != std::string_view::npos) {
+        const auto stars = std::count(all.begin() + std::ptrdiff_t(rating), all.end(), 'X');
+        words += ", rating " + std::to_string(stars) + " of 5";
+    }
+    if (const std::size_t parts = playdeck::partsOf(e.dialog).size(); parts > 1)
+        words += ", " + std::to_string(parts) + " parts";
+    return words;
+}
+
+// The six titles as one list of games, the cursor's row selected.
+forms::ListDef gamesList()
+{
+    forms::ListDef list{.name = "Games", .cursor = "Cur",
+                        .covers = {"Cur", "Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7",
+                                   "Label8", "Label9", "Label10", "Label11", "Label12"}};
+    for (const playdeck::Entry& e : playdeck::entries())
+        list.rows.push_back({std::string(e.title), spokenDetails(e), e.stop, {120, int(e.stop), 4440, 840}});
+    return list;
+}
 
 }  // namespace
 
@@ -57,6 +86,7 @@ forms::WindowDef form1Definition()
             {.kind = K::CommandButton, .name = "Command2", .text = "&About", .rect = {1680, 5040, 1215, 495}, .tabIndex = 14},
             {.kind = K::CommandButton, .name = "Command3", .text = "&Help", .rect = {240, 5040, 1215, 495}, .tabIndex = 15},
         },
+        .list = gamesList(),
     };
 }
 

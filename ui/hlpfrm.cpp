@@ -30,13 +30,13 @@ forms::WindowDef hlpfrmDefinition()
         .controls = {
             {.kind = K::Label, .name = "Label1", .text = introduction(), .rect = {0, 0, 4575, 855}, .tabIndex = 0},
             {.kind = K::Label, .name = "Label2", .text = "To jump press ( Z ) ->", .rect = {600, 960, 1575, 255}, .tabIndex = 2},
-            {.kind = K::Image, .name = "Image1", .picture = "key_z", .rect = {3240, 960, 360, 330}},
+            {.kind = K::Image, .name = "Image1", .picture = "key_z", .accessibleName = "Z key", .rect = {3240, 960, 360, 330}},
             {.kind = K::Label, .name = "Label3", .text = "To hit press ( X ) ->", .rect = {600, 1440, 1575, 255}, .tabIndex = 3},
-            {.kind = K::Image, .name = "Image2", .picture = "key_x", .rect = {3240, 1440, 360, 330}},
+            {.kind = K::Image, .name = "Image2", .picture = "key_x", .accessibleName = "X key", .rect = {3240, 1440, 360, 330}},
             {.kind = K::Label, .name = "Label4", .text = "To start press (Enter) ->", .rect = {600, 1920, 2175, 255}, .tabIndex = 4},
-            {.kind = K::Image, .name = "Image3", .picture = "key_enter", .rect = {3240, 1920, 360, 330}},
+            {.kind = K::Image, .name = "Image3", .picture = "key_enter", .accessibleName = "Enter key", .rect = {3240, 1920, 360, 330}},
             {.kind = K::Label, .name = "Label5", .text = "To select press (Shift) ->", .rect = {600, 2400, 2175, 255}, .tabIndex = 5},
-            {.kind = K::Image, .name = "Image4", .picture = "key_shift", .rect = {3240, 2400, 360, 330}},
+            {.kind = K::Image, .name = "Image4", .picture = "key_shift", .accessibleName = "Shift key", .rect = {3240, 2400, 360, 330}},
             {.kind = K::CommandButton, .name = "Command1", .text = "OK", .rect = {1680, 2760, 855, 495}, .tabIndex = 1},
         },
     };

@@ -7,6 +7,7 @@
 // not draw, load pictures or fonts, translate native keys, or read pads.
 #include "headless.h"
 
+#include "accessibility.h"
 #include "backend.h"
 #include "process.h"
 
@@ -52,6 +53,12 @@ public:
     void moveControl(std::string_view control, int topPixels) override { state.tops[std::string(control)] = topPixels; }
     void focusControl(std::string_view control) override { state.focus = control; }
     void setEnabled(bool enabled) override { state.enabled = enabled; }
+    void announceSelection() override
+    {
+        const a11y::Tree tree = a11y::describe(form.definition());
+        if (const int item = a11y::selectedItem(form, tree); item >= 0)
+            state.announced.push_back(tree.nodes[std::size_t(item)].name);
+    }
 
     Form& form;
     headless::WindowState state;

@@ -18,6 +18,7 @@ struct WindowState {
     bool enabled = true;
     std::string focus;               // the control with the native focus
     std::map<std::string, int, std::less<>> tops;  // controls moved, in pixels
+    std::vector<std::string> announced;  // names of the list items announced, in order
 };
 const WindowState* state(const Form& form);  // null when not loaded
 

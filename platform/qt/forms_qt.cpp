@@ -200,6 +200,7 @@ public:
         (c ? c : widget.data())->setFocus(Qt::OtherFocusReason);
     }
     void setEnabled(bool) override {}
+    void announceSelection() override {}
 
     QWidget* control(std::string_view name) const
     {

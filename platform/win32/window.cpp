@@ -159,6 +159,7 @@ public:
             SetFocus(target);
     }
     void setEnabled(bool enabled) override { EnableWindow(fw_->hwnd, enabled); }
+    void announceSelection() override {}
     FormWindow* formWindow() const { return fw_; }
 
 private:

@@ -2,6 +2,7 @@
 // them: keys, clicks and pad presses through the runtime's one routing, on
 // Linux and under Wine alike. Each modal window runs the steps queued with
 // then(); one left open with nothing to do is a failure, never a hang.
+#include "accessibility.h"
 #include "app.h"
 #include "catalogue.h"
 #include "headless.h"
@@ -344,4 +345,45 @@ TEST_CASE("thousands of random keys keep the menu sound")
     for (const std::string& tail : recorder.tails)
         CHECK(allowed.count(tail));
     CHECK(!recorder.tails.empty());
+}
+
+TEST_CASE("what assistive technology is told")
+{
+    using a11y::Role;
+    // Every window: its role and caption; nothing that takes the keyboard is
+    // nameless; the main menu's titles are one list of six items.
+    for (const char* name : {"Form1", "About", "hlpfrm", "turtles", "tsubasa", "gaiden", "contra", "duckt"}) {
+        CAPTURE(name);
+        const a11y::Tree tree = a11y::describe(form(name).definition());
+        CHECK(tree.role == (form(name).definition().border == BorderStyle::None ? Role::Dialog : Role::Window));
+        CHECK(tree.name == form(name).definition().caption);
+        for (const a11y::Node& n : tree.nodes)
+            CHECK((!n.focusable || !n.name.empty()));
+        for (const ControlDef* stop : tabStops(form(name).definition()))
+            CHECK((stop->name == "Cur" || std::any_of(tree.nodes.begin(), tree.nodes.end(),
+                                                      [&](const a11y::Node& n) { return n.control == stop->name; })));
+    }
+    const a11y::Tree menuTree = a11y::describe(form("Form1").definition());
+    REQUIRE(menuTree.nodes.size() == 10u);  // the list, its six items, three buttons
+    CHECK((menuTree.nodes[0].role == Role::List && menuTree.nodes[0].name == "Games"));
+    CHECK((menuTree.nodes[2].name == "Captain Tsubasa" && menuTree.nodes[2].description == "Tecmo 1988 / 1990, rating 5 of 5, 2 parts"));
+    CHECK(menuTree.nodes[5].description == "Capcom 1992, rating 4 of 5");
+    CHECK((menuTree.nodes[7].name == "Exit" && menuTree.nodes[7].accessKey == 'X'));
+    const a11y::Tree help = a11y::describe(form("hlpfrm").definition());
+    CHECK((help.nodes[0].name.rfind("Use the arrow in the menu to choose your favourite game. If there are", 0) == 0));
+    CHECK((help.nodes[2].role == Role::Picture && help.nodes[2].name == "Z key"));
+
+    // Every cursor move is told, and so is the cursor when the menu gets the
+    // keyboard back; the focused object is the item under the cursor.
+    Menu menu;
+    press(vk::Down);
+    press(vk::Down, 0, true);
+    padPress({Action::Up, false});
+    then([] { press(vk::Escape); });
+    press(vk::Enter);
+    const std::vector<std::string> heard{"Captain Tsubasa", "Ninja Gaiden", "Captain Tsubasa", "Captain Tsubasa"};
+    CHECK(state(form("Form1"))->announced == heard);
+    CHECK(a11y::focusedNode(form("Form1"), menuTree) == 2);
+    press(vk::Tab);
+    CHECK(a11y::focusedNode(form("Form1"), menuTree) == 7);
 }

@@ -1,0 +1,109 @@
+#include "accessibility.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+namespace forms::a11y {
+
+namespace {
+
+bool covered(const WindowDef& def, std::string_view control)
+{
+    return std::find(def.list.covers.begin(), def.list.covers.end(), control) != def.list.covers.end();
+}
+
+// A caption as it reads: "E&xit" is "Exit", "&&" a single "&".
+std::pair<std::string, char> caption(std::string_view text)
+{
+    std::string shown;
+    char key = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) {
+            ++i;
+            if (text[i] != '&' && !key)
+                key = char(std::toupper(static_cast<unsigned char>(text[i])));
+        }
+        shown += text[i];
+    }
+    return {shown, key};
+}
+
+}  // namespace
+
+std::string spoken(std::string_view text)
+{
+    std::string out;
+    for (char c : text)
+        if (c != ' ' || (!out.empty() && out.back() != ' '))
+            out += c;
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+Tree describe(const WindowDef& def)
+{
+    Tree tree{def.border == BorderStyle::None ? Role::Dialog : Role::Window, std::string(def.caption), {}};
+    bool listPlaced = false;
+    for (const ControlDef& c : def.controls) {
+        if (!def.list.rows.empty() && covered(def, c.name)) {
+            if (std::exchange(listPlaced, true))
+                continue;
+            const int list = int(tree.nodes.size());
+            const ListRow& first = def.list.rows.front();
+            const ListRow& last = def.list.rows.back();
+            const Rect all{first.rect.left, first.rect.top, first.rect.width,
+                           last.rect.top + last.rect.height - first.rect.top};
+            tree.nodes.push_back({Role::List, std::string(def.list.name), {}, {}, all, false, -1, 0});
+            for (const ListRow& row : def.list.rows)
+                tree.nodes.push_back({Role::ListItem, row.name, row.description, {}, row.rect, true, list, 0});
+            continue;
+        }
+        switch (c.kind) {
+        case ControlKind::Label:
+            tree.nodes.push_back({Role::StaticText, spoken(c.text), {}, c.name, c.rect});
+            break;
+        case ControlKind::CommandButton: {
+            auto [name, key] = caption(c.text);
+            tree.nodes.push_back({Role::Button, name, {}, c.name, c.rect, true, -1, key});
+            break;
+        }
+        case ControlKind::PictureBox:
+        case ControlKind::Image:
+            if (!c.accessibleName.empty())
+                tree.nodes.push_back({Role::Picture, std::string(c.accessibleName), {}, c.name, c.rect,
+                                      c.kind == ControlKind::PictureBox});
+            break;
+        case ControlKind::Line:
+            break;
+        }
+    }
+    return tree;
+}
+
+int selectedItem(const Form& form, const Tree& tree)
+{
+    const ListDef& list = form.definition().list;
+    if (list.rows.empty() || !form.isLoaded())
+        return -1;
+    const float top = form.top(list.cursor);
+    int row = 0;
+    for (std::size_t i = 0; i < tree.nodes.size(); ++i)
+        if (tree.nodes[i].role == Role::ListItem && list.rows[std::size_t(row++)].stop == top)
+            return int(i);
+    return -1;
+}
+
+int focusedNode(const Form& form, const Tree& tree)
+{
+    const std::string_view focus = form.focused();
+    if (!form.definition().list.rows.empty() && focus == form.definition().list.cursor)
+        return selectedItem(form, tree);
+    for (std::size_t i = 0; i < tree.nodes.size(); ++i)
+        if (!focus.empty() && tree.nodes[i].control == focus)
+            return int(i);
+    return -1;
+}
+
+}  // namespace forms::a11y
