@@ -3,6 +3,7 @@
 // application's fonts, style and pictures.
 #include "controls_qt.h"
 
+#include "pictures.h"
 #include "textwrap.h"
 
 #include <fontconfig/fontconfig.h>
@@ -141,7 +142,7 @@ private:
 // control. Pixel art is scaled by whole pixels, never smoothed.
 class PictureControl : public QWidget {
 public:
-    PictureControl(const ControlDef& def, QWidget* parent) : QWidget(parent), image_(assetPath(def.picture))
+    PictureControl(const ControlDef& def, QWidget* parent) : QWidget(parent), image_(picture(assetPath(def.picture)))
     {
         if (def.kind == ControlKind::PictureBox)
             setFocusPolicy(Qt::StrongFocus);
@@ -265,7 +266,7 @@ void setUpWindow(QWidget* window, const WindowDef& def)
     window->setObjectName(qstr(def.name));
     window->setWindowTitle(qstr(def.caption));
     if (!def.icon.empty())
-        window->setWindowIcon(QIcon(assetPath(def.icon)));
+        window->setWindowIcon(QIcon(QPixmap::fromImage(picture(assetPath(def.icon)))));
     QPalette pal = window->palette();
     pal.setColor(QPalette::Window, toColour(def.backColour, pal));
     window->setPalette(pal);
