@@ -3,6 +3,7 @@
 // application's fonts, style and pictures.
 #include "controls_qt.h"
 
+#include "pictures.h"
 #include "textwrap.h"
 
 #include <fontconfig/fontconfig.h>
@@ -141,7 +142,7 @@ private:
 // control. Pixel art is scaled by whole pixels, never smoothed.
 class PictureControl : public QWidget {
 public:
-    PictureControl(const ControlDef& def, QWidget* parent) : QWidget(parent), image_(assetPath(def.picture))
+    PictureControl(const ControlDef& def, QWidget* parent) : QWidget(parent), image_(picture(assetPath(def.picture)))
     {
         if (def.kind == ControlKind::PictureBox)
             setFocusPolicy(Qt::StrongFocus);
@@ -265,7 +266,7 @@ void setUpWindow(QWidget* window, const WindowDef& def)
     window->setObjectName(qstr(def.name));
     window->setWindowTitle(qstr(def.caption));
     if (!def.icon.empty())
-        window->setWindowIcon(QIcon(assetPath(def.icon)));
+        window->setWindowIcon(QIcon(QPixmap::fromImage(picture(assetPath(def.icon)))));
     QPalette pal = window->palette();
     pal.setColor(QPalette::Window, toColour(def.backColour, pal));
     window->setPalette(pal);
@@ -275,27 +276,51 @@ void setUpWindow(QWidget* window, const WindowDef& def)
     window->setGeometry(client);
 }
 
-void setUpApplication(QApplication& app)
+namespace {
+
+const char kPixelFont[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
+
+// The application font: the classic dialog face, or the clean sans serif in
+// its place. The stand-in runs a little wider: at 7.5 points the details still
+// fit their labels whole.
+void useFont(QApplication& app, bool pixelFont)
 {
+    QString family = QStringLiteral("Liberation Sans");
+    if (pixelFont) {
+        family = pixelFontFamily() = QStringLiteral("MS Sans Serif");
+    } else {
+        pixelFontFamily().clear();
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {family, QStringLiteral("Arial")});
+    }
+    QFont font(family);
+    font.setPointSizeF(pixelFont ? 8 : 7.5);
+    app.setFont(font);
+}
+
+}  // namespace
+
+void setUpApplication(QApplication& app, bool dialogFontLater)
+{
+    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    app.setPalette(app.style()->standardPalette());
     // The designs' texts break into their lines with the metrics of the
     // classic 8-point dialog font; Debian's fonts-wine has a free font with
     // those metrics, outside fontconfig's folders. Without it, a clean sans
     // serif stands in.
     // That font is drawn from pixel strikes, crisp only at its own size: on a
     // scaled screen the clean sans serif takes over.
-    QString family = QStringLiteral("Liberation Sans");
-    static const char kPixelFont[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
-    if (app.devicePixelRatio() == 1.0 && FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(kPixelFont)))
-        family = pixelFontFamily() = QStringLiteral("MS Sans Serif");
-    else
-        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {family, QStringLiteral("Arial")});
-    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    app.setPalette(app.style()->standardPalette());
-    QFont font(family);
-    // The stand-in runs a little wider: at 7.5 points the details still fit
-    // their labels whole.
-    font.setPointSizeF(family == QLatin1String("Liberation Sans") ? 7.5 : 8);
-    app.setFont(font);
+    const bool pixelFont = app.devicePixelRatio() == 1.0 && QFile::exists(QLatin1String(kPixelFont));
+    useFont(app, pixelFont);
+    if (!dialogFontLater)
+        addDialogFont();
+}
+
+void addDialogFont()
+{
+    // Should fontconfig refuse the file, the clean sans serif takes over
+    // before anything is drawn.
+    if (!pixelFontFamily().isEmpty() && !FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(kPixelFont)))
+        useFont(*qApp, false);
 }
 
 QString assetPath(std::string_view asset)

@@ -31,8 +31,13 @@ const Form* formOf(const QWidget* window);
 void startGamepads(bool loadAtOnce = false);
 void stopGamepads();
 
-// Fonts, style and palette the same on every machine.
-void setUpApplication(QApplication& app);
+// Fonts, style and palette the same on every machine. The dialog font's file
+// is handed to fontconfig by addDialogFont, at once unless `dialogFontLater`:
+// fontconfig's first use reads its whole configuration, which Qt leaves until
+// the first text is measured or drawn, so the program's start calls it once
+// its first window is up and before anything is drawn.
+void setUpApplication(QApplication& app, bool dialogFontLater = false);
+void addDialogFont();
 
 // The picture of an asset, from the compiled-in resources.
 QString assetPath(std::string_view asset);

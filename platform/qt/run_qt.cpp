@@ -65,8 +65,10 @@ int run(int argc, char** argv, const Program& program)
     releaseMessages();
     QGuiApplication::setDesktopFileName(qstr(program.appId));
     QCoreApplication::setApplicationName(qstr(program.name));
-    setUpApplication(app);
+    setUpApplication(app, true);
     instance(program.startForm).show();
+    // The window is mapped by now and painted only once the event loop runs.
+    addDialogFont();
     // Gamepads only once the menu is up: the start-up does not wait for them.
     QTimer::singleShot(0, &app, [] { startGamepads(); });
     const int status = app.exec();

@@ -1,7 +1,10 @@
 // The thirteen picture files: the stated sizes and palettes, Qt loading each at
-// its size from the compiled-in resources and from assets/, the arrow's
-// direction, and the PNG icons exported for the icon theme. That the pictures
-// are exactly what tools/artgen writes is assets_regenerated's business.
+// its size from the compiled-in resources and from assets/, our own decoding
+// giving exactly Qt's image, the arrow's direction, and the PNG icons exported
+// for the icon theme. That the pictures are exactly what tools/artgen writes
+// is assets_regenerated's business.
+#include "pictures.h"
+
 #include <QtTest>
 
 #include <QFile>
@@ -31,6 +34,7 @@ private slots:
             const QByteArray bytes = a.readAll();
             QCOMPARE(bytes.size(), r.bytes);
             QCOMPARE(b.readAll(), bytes);  // the resource is the committed file
+            QCOMPARE(forms::decodePicture(bytes), QImage(resource));  // format, colours, alpha too
             for (const QString& path : {resource, b.fileName()}) {
                 const QImage img(path);
                 QVERIFY2(img.size() == QSize(r.width, r.height), qPrintable(path));
@@ -44,7 +48,10 @@ private slots:
             for (int x = 0; x < 32; ++x)
                 clear += qAlpha(icon.pixel(x, y)) == 0;
         QCOMPARE(clear, 455);
-        QCOMPARE(QIcon(":/assets/app_icon.ico").pixmap(32, 32).size(), QSize(32, 32));
+        // The window icon as the menu makes it is the one Qt makes of the file.
+        const QIcon file(":/assets/app_icon.ico"), ours(QPixmap::fromImage(forms::picture(":/assets/app_icon.ico")));
+        QCOMPARE(ours.availableSizes(), QList<QSize>{QSize(32, 32)});
+        QCOMPARE(ours.pixmap(32, 32).toImage(), file.pixmap(32, 32).toImage());
     }
 
     // Rows are stored bottom-up; a flip would put the tip or the white corners
