@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <string>
 #include <vector>
 
 namespace forms {
@@ -63,12 +64,12 @@ private:
 
 // The widgets that stand for the nodes of `tree` with the given parent; the
 // list is its cursor widget.
-std::vector<QWidget*> widgetsOf(const QWidget* window, const WindowDef& def, const Tree& tree, int parent)
+std::vector<QWidget*> widgetsOf(const QWidget* window, std::string_view cursor, const Tree& tree, int parent)
 {
     std::vector<QWidget*> out;
     for (const Node& n : tree.nodes)
         if (n.parent == parent && n.role != Role::ListItem)
-            if (auto* w = window->findChild<QWidget*>(qstr(n.role == Role::List ? def.list.cursor : n.control),
+            if (auto* w = window->findChild<QWidget*>(qstr(n.role == Role::List ? cursor : n.control),
                                                        Qt::FindDirectChildrenOnly))
                 out.push_back(w);
     return out;
@@ -192,7 +193,7 @@ QAccessibleInterface* List::child(int row) const
 class FormWindowIface : public QAccessibleWidget {
 public:
     FormWindowIface(QWidget* w, const WindowDef& def)
-        : QAccessibleWidget(w, qtRole(a11y::describe(def).role)), def_(def), tree_(a11y::describe(def))
+        : QAccessibleWidget(w, qtRole(a11y::describe(def).role)), cursor_(def.list.cursor), tree_(a11y::describe(def))
     {
     }
     QString text(QAccessible::Text t) const override
@@ -228,8 +229,8 @@ public:
     }
 
 private:
-    std::vector<QWidget*> children() const { return widgetsOf(widget(), def_, tree_, -1); }
-    const WindowDef& def_;  // the form's, which lives for the run
+    std::vector<QWidget*> children() const { return widgetsOf(widget(), cursor_, tree_, -1); }
+    std::string cursor_;
     Tree tree_;
 };
 
