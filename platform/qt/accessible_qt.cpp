@@ -4,8 +4,8 @@
 // the model's objects as children in reading order: the menu's list (it stands
 // for the cursor picture, whose focus is the list's) and its items, labels as
 // static text, named pictures; buttons keep Qt's own interface. Controls the
-// model leaves out (the cursor, covered labels, unnamed images, lines) are no
-// one's children. Not here: when to announce (the runtime decides, forms_qt.cpp
+// model leaves out (the labels under the list, unnamed images, lines) are no
+// one's children, and the cursor picture is heard only as the list. Not here: when to announce (the runtime decides, forms_qt.cpp
 // forwards), selection through assistive technology (the list is read-only to
 // it), text and value interfaces.
 #include "accessible_qt.h"
@@ -15,6 +15,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 

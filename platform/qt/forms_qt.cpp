@@ -1,11 +1,13 @@
 // The forms runtime on Qt Widgets. Implements the backend contract: a window
 // definition realised as widgets (controls_qt.cpp), native key presses and
 // focus changes translated into the runtime's events, modal windows in a
-// nested event loop, the error report as a message box. Where keys go, which
-// control has the focus and what a modal window blocks is the runtime's
-// decision, not this file's: every key press to one of our windows goes to
-// Form::keyPress and none reaches a widget. Not here: disabling blocked
-// windows (Qt's application modality already keeps input from them).
+// nested event loop, the error report as a message box, the list's selection
+// and focus told to assistive technology (its interfaces: accessible_qt.cpp).
+// Where keys go, which control has the focus and what a modal window blocks
+// is the runtime's decision, not this file's: every key press to one of our
+// windows goes to Form::keyPress and none reaches a widget. Not here:
+// disabling blocked windows (Qt's application modality already keeps input
+// from them).
 #include "qtforms.h"
 
 #include "accessibility.h"
