@@ -32,6 +32,8 @@ test_packages=(
   "${run_packages[@]}" "${windows_packages[@]}"
   desktop-file-utils appstream dpkg-dev file lintian zenity x11-utils
   wine64 openbox
+  # What a screen reader hears: a session bus and an AT-SPI bus of the test's own, read with pyatspi.
+  dbus at-spi2-core python3-pyatspi
   # Wine's X11 driver loads these at run time; libwine only recommends them.
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3
 )

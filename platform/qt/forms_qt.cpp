@@ -1,16 +1,21 @@
 // The forms runtime on Qt Widgets. Implements the backend contract: a window
 // definition realised as widgets (controls_qt.cpp), native key presses and
 // focus changes translated into the runtime's events, modal windows in a
-// nested event loop, the error report as a message box. Where keys go, which
-// control has the focus and what a modal window blocks is the runtime's
-// decision, not this file's: every key press to one of our windows goes to
-// Form::keyPress and none reaches a widget. Not here: disabling blocked
-// windows (Qt's application modality already keeps input from them).
+// nested event loop, the error report as a message box, the list's selection
+// and focus told to assistive technology (its interfaces: accessible_qt.cpp).
+// Where keys go, which control has the focus and what a modal window blocks
+// is the runtime's decision, not this file's: every key press to one of our
+// windows goes to Form::keyPress and none reaches a widget. Not here:
+// disabling blocked windows (Qt's application modality already keeps input
+// from them).
 #include "qtforms.h"
 
+#include "accessibility.h"
+#include "accessible_qt.h"
 #include "backend.h"
 #include "controls_qt.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -23,6 +28,7 @@
 #include <QThread>
 
 #include <map>
+#include <utility>
 
 namespace forms {
 
@@ -197,10 +203,22 @@ public:
     void focusControl(std::string_view name) override
     {
         QWidget* c = control(name);
-        (c ? c : widget.data())->setFocus(Qt::OtherFocusReason);
+        QWidget* target = c ? c : widget.data();
+        const bool had = target->hasFocus();
+        target->setFocus(Qt::OtherFocusReason);
+        // The cursor taking the keyboard is the item under it taking it: told
+        // after Qt's own focus event for the list, which a screen reader would
+        // otherwise speak last.
+        toldFocus_ = -1;
+        if (!had && target->hasFocus() && name == widget->form.definition().list.cursor)
+            toldFocus_ = announce();
     }
     void setEnabled(bool) override {}
-    void announceSelection() override {}
+    void announceSelection() override
+    {
+        // The focus is not told twice when focusControl has just told it.
+        announce(std::exchange(toldFocus_, -1));
+    }
 
     QWidget* control(std::string_view name) const
     {
@@ -210,6 +228,27 @@ public:
 
     QPointer<FormWindow> widget;
     std::map<std::string, QPointer<QWidget>, std::less<>> controls;
+
+private:
+    // Tells the list's selected row, and its focus while the cursor has the
+    // keyboard unless `toldFocus` is that row; returns the row told focused
+    // (-1: none). Nothing is worked out while no assistive technology listens.
+    int announce(int toldFocus = -1)
+    {
+        const Form& form = widget->form;
+        QWidget* cursor = control(form.definition().list.cursor);
+        if (!QAccessible::isActive() || !cursor)
+            return -1;
+        const a11y::Tree tree = a11y::describe(form.definition());
+        const int item = a11y::selectedItem(form, tree);
+        if (item < 0)
+            return -1;
+        const int row = item - tree.nodes[std::size_t(item)].parent - 1;
+        const bool focus = cursor->hasFocus() && form.focused() == form.definition().list.cursor;
+        tellSelection(cursor, row, focus && row != toldFocus);
+        return focus ? row : -1;
+    }
+    int toldFocus_ = -1;  // the row whose focus focusControl told last
 };
 
 QtWindow* loadedWindow(const Form& form) { return static_cast<QtWindow*>(form.loaded()); }
@@ -222,7 +261,8 @@ std::unique_ptr<Window> load(Form& form)
 {
     // The windows go with the application object, before static destruction;
     // every key press has its true repeat flag from the first window on.
-    static const bool setUp = (qAddPostRoutine(destroyInstances), qApp->installEventFilter(new RepeatMark), true);
+    static const bool setUp = (qAddPostRoutine(destroyInstances), qApp->installEventFilter(new RepeatMark),
+                               installAccessibility(), true);
     (void)setUp;
 
     const WindowDef& def = form.definition();
