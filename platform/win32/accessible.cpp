@@ -104,7 +104,7 @@ struct View {
     {
         const bool focused = active() && a11y::focusedNode(*fw->form, tree) == node;
         if (node == kWindow)
-            return STATE_SYSTEM_FOCUSABLE | (active() ? STATE_SYSTEM_FOCUSED * (GetFocus() == fw->hwnd) : 0);
+            return STATE_SYSTEM_FOCUSABLE | (active() && GetFocus() == fw->hwnd ? STATE_SYSTEM_FOCUSED : 0);
         const a11y::Node& n = tree.nodes[std::size_t(node)];
         LONG s = n.focusable ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_READONLY;
         if (n.role == Role::ListItem)
@@ -251,8 +251,8 @@ public:
     {
         VariantInit(out);
         View v(root_);
-        if (!v.fw || v.tree.nodes.empty())
-            return v.fw ? S_FALSE : CO_E_OBJNOTCONNECTED;
+        if (!v.fw)
+            return CO_E_OBJNOTCONNECTED;
         const int item = a11y::selectedItem(*v.fw->form, v.tree);
         if (item < 0 || v.parentOf(item) != self_)
             return S_FALSE;

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -24,9 +23,8 @@ Lines heard;  // "focus <name>", "selection <name>"
 {
     for (const std::wstring& l : seen)
         why += L"\n  " + l;
-    std::wprintf(L"FAIL: %ls\n", why.c_str());
-    TerminateProcess(menu.hProcess, 1);
-    std::exit(1);
+    std::wprintf(L"FAIL: %ls\n", why.c_str()), std::fflush(stdout);
+    TerminateProcess(menu.hProcess, 1), ExitProcess(1);
 }
 
 template <class Ok> void waitFor(const std::wstring& what, Ok ok)
@@ -50,8 +48,7 @@ std::wstring said(IAccessible* a, LONG id, bool role = true, LONG* state = nullp
     wchar_t text[64] = L"?";
     if (a->get_accRole(c, &r) == S_OK && a->get_accState(c, &s) == S_OK && state)
         *state = s.lVal;
-    GetRoleTextW(r.lVal, text, 64);
-    a->get_accName(c, &name);
+    GetRoleTextW(r.lVal, text, 64), a->get_accName(c, &name);
     std::wstring out = (role ? std::wstring(text) + L" " : L"") + (name ? name : L"");
     SysFreeString(name);
     return out;
@@ -61,16 +58,15 @@ void CALLBACK onEvent(HWINEVENTHOOK, DWORD event, HWND h, LONG object, LONG id, 
 {
     DWORD process = 0;
     IAccessible* a = nullptr;
-    VARIANT c{};
-    if (GetWindowThreadProcessId(h, &process) && process == menu.dwProcessId &&
+    if (VARIANT c{}; GetWindowThreadProcessId(h, &process) && process == menu.dwProcessId &&
         AccessibleObjectFromEvent(h, DWORD(object), DWORD(id), &a, &c) == S_OK)
         heard.push_back((event == EVENT_OBJECT_FOCUS ? L"focus " : L"selection ") + said(a, c.lVal, false)), a->Release();
 }
 
 IAccessible* object(IDispatch* d)
 {
-    IAccessible* a = nullptr;
-    return d && d->QueryInterface(kIAccessible, reinterpret_cast<void**>(&a)) == S_OK ? a : nullptr;
+    void* a = nullptr;
+    return d && d->QueryInterface(kIAccessible, &a) == S_OK ? static_cast<IAccessible*>(a) : nullptr;
 }
 
 // Every object and element under `a`, as "role name" lines.
@@ -86,9 +82,8 @@ void walk(IAccessible* a, Lines& out)
         out.push_back(said(sub ? sub : a, sub ? CHILDID_SELF : k.lVal, true, &state));
         if (state & STATE_SYSTEM_FOCUSABLE && out.back().back() == L' ')
             fail(L"a focusable " + out.back() + L"without a name");
-        if (sub)
+        if (VariantClear(&k); sub)
             walk(sub, out), sub->Release();
-        VariantClear(&k);
     }
 }
 
@@ -162,10 +157,10 @@ int wmain(int argc, wchar_t** argv)
     for (const std::wstring& l : tree(L"PLAYDECK", {L"window PLAYDECK", L"list Games"}))
         if (l.rfind(L"list item ", 0) == 0)
             titles.push_back(l.substr(10));
+    const std::wstring atStart = L"window PLAYDECK > list Games > list item Teenage Mutant Ninja Turtles";
+    waitFor(L"six items, the first focused: " + focus(L"PLAYDECK"), [&] { return focus(L"PLAYDECK") == atStart; });
     if (titles.size() != 6)
         fail(L"six list items expected:", titles);
-    const std::wstring atStart = L"window PLAYDECK > list Games > list item Teenage Mutant Ninja Turtles";
-    waitFor(L"the first title focused, not " + focus(L"PLAYDECK"), [&] { return focus(L"PLAYDECK") == atStart; });
     for (std::size_t i = 1; i <= 7; ++i) {  // Down six times round, then Up
         const std::wstring& t = titles[i < 7 ? i % 6 : 5];
         press(i < 7 ? VK_DOWN : VK_UP, 0, {L"selection " + t, L"focus " + t});
@@ -186,7 +181,7 @@ int wmain(int argc, wchar_t** argv)
     press('A', VK_MENU);
     tree(L"About PLAYDECK", {L"window About PLAYDECK", L"graphic Contra soldier"});
     const std::wstring about = L"window About PLAYDECK > graphic PLAYDECK football match";
-    waitFor(L"About's picture focused, not " + focus(L"About PLAYDECK"), [&] { return focus(L"About PLAYDECK") == about; });
+    waitFor(L"About's picture focused: " + focus(L"About PLAYDECK"), [&] { return focus(L"About PLAYDECK") == about; });
     TerminateProcess(menu.hProcess, 0);
     std::puts("ok: the menu, its list and events, a part dialog, Help and About as a screen reader gets them");
     return 0;
