@@ -8,6 +8,7 @@
 // objects: the system's for buttons, ours for picture boxes). The list cursor's
 // child window stands for the list. Events: selection and focus of the row
 // under the cursor, the focus only while the cursor has the keyboard.
+// oleacc, and COM with it, is loaded when the first client asks, not at start.
 // Not implemented: default actions, selecting by a client, navigation
 // (accNavigate) and enumerators; clients fall back to the child counts.
 #include "accessibility.h"
@@ -17,6 +18,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <type_traits>
 
 namespace forms::win32 {
 
@@ -34,10 +36,31 @@ constexpr int kWindow = -1;
 
 using a11y::Role;
 
+struct Oleacc {
+    decltype(&LresultFromObject) lresultFromObject = nullptr;
+    decltype(&AccessibleObjectFromWindow) objectFromWindow = nullptr;
+    decltype(&SysAllocString) allocString = nullptr;
+};
+
+const Oleacc& oleacc()
+{
+    static const Oleacc api = [] {
+        Oleacc a;
+        auto find = [](const wchar_t* dll, const char* name, auto& f) {
+            if (HMODULE m = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
+                f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(reinterpret_cast<void*>(GetProcAddress(m, name)));
+        };
+        find(L"oleacc.dll", "LresultFromObject", a.lresultFromObject);
+        find(L"oleacc.dll", "AccessibleObjectFromWindow", a.objectFromWindow);
+        find(L"oleaut32.dll", "SysAllocString", a.allocString);
+        return a.lresultFromObject && a.objectFromWindow && a.allocString ? a : Oleacc{};
+    }();
+    return api;
+}
+
 VARIANT integer(LONG value)
 {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v{};
     v.vt = VT_I4;
     v.lVal = value;
     return v;
@@ -45,7 +68,7 @@ VARIANT integer(LONG value)
 
 HRESULT text(const std::string& s, BSTR* out)
 {
-    *out = s.empty() ? nullptr : SysAllocString(utf16(s).c_str());
+    *out = s.empty() ? nullptr : oleacc().allocString(utf16(s).c_str());
     return s.empty() ? S_FALSE : S_OK;
 }
 
@@ -154,7 +177,7 @@ public:
         if (!v.fw)
             return CO_E_OBJNOTCONNECTED;
         if (self_ == kWindow)
-            return AccessibleObjectFromWindow(root_, DWORD(OBJID_WINDOW), kIDispatch, reinterpret_cast<void**>(out));
+            return oleacc().objectFromWindow(root_, DWORD(OBJID_WINDOW), kIDispatch, reinterpret_cast<void**>(out));
         *out = new Accessible(root_, v.parentOf(self_));
         return S_OK;
     }
@@ -194,7 +217,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override
     {
-        VariantInit(out);
+        *out = VARIANT{};
         View v(root_);
         const int node = resolve(v, child);
         if (node < kWindow)
@@ -207,7 +230,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override
     {
-        VariantInit(out);
+        *out = VARIANT{};
         View v(root_);
         const int node = resolve(v, child);
         if (node < kWindow)
@@ -233,7 +256,7 @@ public:
     // The child that has, or holds what has, the keyboard.
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override
     {
-        VariantInit(out);
+        *out = VARIANT{};
         View v(root_);
         if (!v.fw)
             return CO_E_OBJNOTCONNECTED;
@@ -249,7 +272,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override
     {
-        VariantInit(out);
+        *out = VARIANT{};
         View v(root_);
         if (!v.fw)
             return CO_E_OBJNOTCONNECTED;
@@ -273,12 +296,12 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long, VARIANT, VARIANT* out) override
     {
-        VariantInit(out);
+        *out = VARIANT{};
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override
     {
-        VariantInit(out);
+        *out = VARIANT{};
         View v(root_);
         if (!v.fw)
             return CO_E_OBJNOTCONNECTED;
@@ -324,7 +347,7 @@ private:
             return S_OK;
         }
         if (HWND h = v.windowOf(node))
-            return AccessibleObjectFromWindow(h, DWORD(OBJID_CLIENT), kIDispatch, reinterpret_cast<void**>(out));
+            return oleacc().objectFromWindow(h, DWORD(OBJID_CLIENT), kIDispatch, reinterpret_cast<void**>(out));
         return S_FALSE;
     }
     HRESULT asChild(const View& v, int node, VARIANT* out) const
@@ -346,8 +369,10 @@ private:
 
 LRESULT answer(HWND root, int self, WPARAM w)
 {
+    if (!oleacc().lresultFromObject)
+        return 0;
     auto* a = new Accessible(root, self);
-    const LRESULT r = LresultFromObject(kIAccessible, w, a);
+    const LRESULT r = oleacc().lresultFromObject(kIAccessible, w, a);
     a->Release();
     return r;
 }
