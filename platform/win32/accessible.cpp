@@ -122,6 +122,8 @@ struct View {
         MapWindowPoints(fw->hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
+    const std::string& name(int node) const { return node == kWindow ? tree.name : tree.nodes[std::size_t(node)].name; }
+    Role role(int node) const { return node == kWindow ? tree.role : tree.nodes[std::size_t(node)].role; }
     bool active() const { return GetActiveWindow() == fw->hwnd; }
     LONG state(int node) const
     {
@@ -129,7 +131,7 @@ struct View {
         if (node == kWindow)
             return STATE_SYSTEM_FOCUSABLE | (active() && GetFocus() == fw->hwnd ? STATE_SYSTEM_FOCUSED : 0);
         const a11y::Node& n = tree.nodes[std::size_t(node)];
-        LONG s = n.focusable ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_READONLY;
+        LONG s = n.focusable ? STATE_SYSTEM_FOCUSABLE : n.role == Role::List ? 0 : STATE_SYSTEM_READONLY;
         if (n.role == Role::ListItem)
             s |= STATE_SYSTEM_SELECTABLE | (a11y::selectedItem(*fw->form, tree) == node ? STATE_SYSTEM_SELECTED : 0);
         return s | (focused ? STATE_SYSTEM_FOCUSED : 0);
@@ -190,53 +192,33 @@ public:
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override
     {
         *out = nullptr;
-        View v(root_);
-        const int node = resolve(v, child);
-        if (node < kWindow)
-            return E_INVALIDARG;
-        return object(v, node, out);
+        return at(child, [&](const View& v, int node) { return object(v, node, out); });
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override
     {
         *out = nullptr;
-        View v(root_);
-        const int node = resolve(v, child);
-        if (node < kWindow)
-            return E_INVALIDARG;
-        return text(node == kWindow ? v.tree.name : v.tree.nodes[std::size_t(node)].name, out);
+        return at(child, [&](const View& v, int node) { return text(v.name(node), out); });
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT, BSTR* out) override { return *out = nullptr, DISP_E_MEMBERNOTFOUND; }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override
     {
         *out = nullptr;
-        View v(root_);
-        const int node = resolve(v, child);
-        if (node < kWindow)
-            return E_INVALIDARG;
-        return text(node == kWindow ? std::string() : v.tree.nodes[std::size_t(node)].description, out);
+        return at(child, [&](const View& v, int node) {
+            return text(node == kWindow ? std::string() : v.tree.nodes[std::size_t(node)].description, out);
+        });
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override
     {
         *out = VARIANT{};
-        View v(root_);
-        const int node = resolve(v, child);
-        if (node < kWindow)
-            return E_INVALIDARG;
-        static constexpr LONG roles[] = {ROLE_SYSTEM_WINDOW,     ROLE_SYSTEM_DIALOG,     ROLE_SYSTEM_LIST,
-                                         ROLE_SYSTEM_LISTITEM,   ROLE_SYSTEM_STATICTEXT, ROLE_SYSTEM_PUSHBUTTON,
+        static constexpr LONG roles[] = {ROLE_SYSTEM_WINDOW,   ROLE_SYSTEM_DIALOG,     ROLE_SYSTEM_LIST,
+                                         ROLE_SYSTEM_LISTITEM, ROLE_SYSTEM_STATICTEXT, ROLE_SYSTEM_PUSHBUTTON,
                                          ROLE_SYSTEM_GRAPHIC};
-        *out = integer(roles[int(node == kWindow ? v.tree.role : v.tree.nodes[std::size_t(node)].role)]);
-        return S_OK;
+        return at(child, [&](const View& v, int node) { return *out = integer(roles[int(v.role(node))]), S_OK; });
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override
     {
         *out = VARIANT{};
-        View v(root_);
-        const int node = resolve(v, child);
-        if (node < kWindow)
-            return E_INVALIDARG;
-        *out = integer(v.state(node));
-        return S_OK;
+        return at(child, [&](const View& v, int node) { return *out = integer(v.state(node)), S_OK; });
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* out) override { return *out = nullptr, S_FALSE; }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override
@@ -286,13 +268,11 @@ public:
     HRESULT STDMETHODCALLTYPE accLocation(long* x, long* y, long* w, long* h, VARIANT child) override
     {
         *x = *y = *w = *h = 0;
-        View v(root_);
-        const int node = resolve(v, child);
-        if (node < kWindow)
-            return E_INVALIDARG;
-        const RECT r = v.screenRect(node);
-        *x = r.left, *y = r.top, *w = r.right - r.left, *h = r.bottom - r.top;
-        return S_OK;
+        return at(child, [&](const View& v, int node) {
+            const RECT r = v.screenRect(node);
+            *x = r.left, *y = r.top, *w = r.right - r.left, *h = r.bottom - r.top;
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long, VARIANT, VARIANT* out) override
     {
@@ -319,6 +299,13 @@ public:
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
 private:
+    // `answer` for the node a child id names, when it names one.
+    template <class Answer> HRESULT at(const VARIANT& child, Answer answer) const
+    {
+        View v(root_);
+        const int node = resolve(v, child);
+        return node < kWindow ? E_INVALIDARG : answer(v, node);
+    }
     // The node a child id names: ids count this object's children from 1.
     int resolve(const View& v, const VARIANT& child) const
     {
