@@ -36,7 +36,10 @@ constexpr int kWindow = -1;
 
 using a11y::Role;
 
+// Loaded on the window's thread, which joins a single-threaded apartment: a
+// client's calls then arrive there through the message loop, between events.
 struct Oleacc {
+    decltype(&CoInitializeEx) initialize = nullptr;
     decltype(&LresultFromObject) lresultFromObject = nullptr;
     decltype(&AccessibleObjectFromWindow) objectFromWindow = nullptr;
     decltype(&SysAllocString) allocString = nullptr;
@@ -50,10 +53,12 @@ const Oleacc& oleacc()
             if (HMODULE m = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
                 f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(reinterpret_cast<void*>(GetProcAddress(m, name)));
         };
+        find(L"ole32.dll", "CoInitializeEx", a.initialize);
         find(L"oleacc.dll", "LresultFromObject", a.lresultFromObject);
         find(L"oleacc.dll", "AccessibleObjectFromWindow", a.objectFromWindow);
         find(L"oleaut32.dll", "SysAllocString", a.allocString);
-        return a.lresultFromObject && a.objectFromWindow && a.allocString ? a : Oleacc{};
+        const bool apartment = a.initialize && SUCCEEDED(a.initialize(nullptr, COINIT_APARTMENTTHREADED));
+        return apartment && a.lresultFromObject && a.objectFromWindow && a.allocString ? a : Oleacc{};
     }();
     return api;
 }
@@ -79,7 +84,7 @@ struct View {
 
     explicit View(HWND root) : fw(live(root))
     {
-        if (fw && fw->form)
+        if (fw && fw->form && GetWindowThreadProcessId(root, nullptr) == GetCurrentThreadId())
             tree = a11y::describe(fw->form->definition());
         else
             fw = nullptr;
