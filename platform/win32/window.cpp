@@ -3,9 +3,9 @@
 // (paint.cpp), with child windows for the controls that take the focus
 // (command buttons and picture boxes). It implements backend::load and
 // backend::Window, and turns native events into Form events: clicks, a
-// control focused by the mouse, activation, the close box. Keys are not
-// handled here: the message loop hands them to the runtime (loop.cpp), and no
-// dialog manager is involved.
+// control focused by the mouse, activation, the close box; screen readers'
+// questions go to accessible.cpp. Keys are not handled here: the message loop
+// hands them to the runtime (loop.cpp), and no dialog manager is involved.
 #include "backend.h"
 #include "utf16.h"
 #include "window.h"
@@ -83,7 +83,8 @@ LRESULT CALLBACK pictureProc(HWND h, UINT message, WPARAM w, LPARAM l)
         return 0;
     case kCursorFocused: {
         FormWindow* fw = live(GetParent(h));
-        if (fw && fw->form && GetFocus() == h && fw->controlOf(h)->def->name == fw->form->definition().list.cursor)
+        const Control* c = fw && fw->form ? fw->controlOf(h) : nullptr;
+        if (c && GetFocus() == h && c->def->name == fw->form->definition().list.cursor)
             announceItem(*fw, false);
         return 0;
     }
