@@ -3,9 +3,9 @@
 // (paint.cpp), with child windows for the controls that take the focus
 // (command buttons and picture boxes). It implements backend::load and
 // backend::Window, and turns native events into Form events: clicks, a
-// control focused by the mouse, activation, the close box. Keys are not
-// handled here: the message loop hands them to the runtime (loop.cpp), and no
-// dialog manager is involved.
+// control focused by the mouse, activation, the close box; screen readers'
+// questions go to accessible.cpp. Keys are not handled here: the message loop
+// hands them to the runtime (loop.cpp), and no dialog manager is involved.
 #include "backend.h"
 #include "utf16.h"
 #include "window.h"
@@ -22,6 +22,9 @@ constexpr wchar_t kPictureClass[] = L"PlaydeckPicture";
 // hands the keyboard on once activation is over, as activating another
 // window from inside WM_ACTIVATE is not safe.
 constexpr UINT kActivatedBlocked = WM_APP + 1;
+// Posted by the list cursor's window when it takes the focus: the row under
+// it is told as focused after the system has told of the window itself.
+constexpr UINT kCursorFocused = WM_APP + 2;
 
 // The loaded windows whose forms are still attached.
 std::map<HWND, FormWindow*>& liveWindows()
@@ -76,7 +79,20 @@ LRESULT CALLBACK pictureProc(HWND h, UINT message, WPARAM w, LPARAM l)
         if (FormWindow* fw = live(GetParent(h)))
             fw->focusedNatively(h);
         InvalidateRect(h, nullptr, FALSE);
+        PostMessageW(h, kCursorFocused, 0, 0);
         return 0;
+    case kCursorFocused: {
+        FormWindow* fw = live(GetParent(h));
+        const Control* c = fw && fw->form ? fw->controlOf(h) : nullptr;
+        if (c && GetFocus() == h && c->def->name == fw->form->definition().list.cursor)
+            announceItem(*fw, false);
+        return 0;
+    }
+    case WM_GETOBJECT:
+        if (FormWindow* fw = live(GetParent(h)))
+            if (const LRESULT r = accessibleObject(*fw, fw->controlOf(h), w, l))
+                return r;
+        return DefWindowProcW(h, message, w, l);
     case WM_KILLFOCUS:
         InvalidateRect(h, nullptr, FALSE);
         return 0;
@@ -159,7 +175,7 @@ public:
             SetFocus(target);
     }
     void setEnabled(bool enabled) override { EnableWindow(fw_->hwnd, enabled); }
-    void announceSelection() override {}
+    void announceSelection() override { announceItem(*fw_, true); }
     FormWindow* formWindow() const { return fw_; }
 
 private:
@@ -208,6 +224,10 @@ LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l)
         EndPaint(hwnd, &ps);
         return 0;
     }
+    case WM_GETOBJECT:
+        if (const LRESULT r = accessibleObject(*this, nullptr, w, l))
+            return r;
+        break;
     case WM_CTLCOLORBTN:
         return LRESULT(background);
     case WM_COMMAND:

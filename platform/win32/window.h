@@ -70,6 +70,15 @@ struct FormWindow {
 FormWindow* live(HWND root);
 FormWindow* loadedWindow(const Form& form);
 
+// --- Assistive technology (accessible.cpp) ---------------------------------
+
+// The answer to WM_GETOBJECT on the window (control null) or on one of its
+// control windows; 0 when the object asked for is not ours.
+LRESULT accessibleObject(FormWindow& fw, const Control* control, WPARAM w, LPARAM l);
+// Tells of the row under the list cursor: its selection (when `selection`),
+// and the focus on it while the cursor has the keyboard.
+void announceItem(FormWindow& fw, bool selection);
+
 // --- Message loop and modality (loop.cpp) ----------------------------------
 
 // Brings our error report forward when one is up; false when none is.
