@@ -21,6 +21,27 @@ start_xvfb() {
   export DISPLAY=":$(head -n1 "$tmp/display")"
   unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 }
+# Wine on that display with openbox (without a window manager every program's
+# exit waits for its windows), in $WINEPREFIX: made when missing, with Wine's
+# fonts (without them the dialog font is silently replaced). For the EXIT
+# trap: wine_finally <where to save the screen on failure>.
+start_wine() {
+  start_xvfb
+  openbox >/dev/null 2>&1 &
+  wm=$!
+  wait_for 30 "openbox" bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
+  if [ ! -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+    timeout 120 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || { echo "FAIL: wineboot"; exit 1; }
+  fi
+  cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+}
+wine_finally() {
+  local status=$?
+  [ $status != 0 ] && [ -n "${DISPLAY:-}" ] && import -window root "$1"
+  /usr/lib/wine/wineserver -k 2>/dev/null
+  [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
+  (exit $status); finally
+}
 # The menu from / on that display (its errors to $tmp/menu.log); returns once
 # its window `win` has the keyboard.
 visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
