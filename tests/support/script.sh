@@ -14,8 +14,8 @@ wait_for() {  # wait_for <seconds> <what> <command...>: polls until the command 
 # accepts clients (-displayfd), so the display is surely this one's. It must not
 # reset when its last client leaves (a probe by xdotool, a menu that ended):
 # while it resets, it refuses the next client.
-start_xvfb() {
-  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
+start_xvfb() {  # start_xvfb [screen size, by default 1024x768x24]
+  Xvfb -displayfd 3 -noreset -screen 0 "${1:-1024x768x24}" -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
   xvfb=$!
   wait_for 10 "Xvfb" test -s "$tmp/display"
   export DISPLAY=":$(head -n1 "$tmp/display")"
@@ -25,8 +25,8 @@ start_xvfb() {
 # exit waits for its windows), in $WINEPREFIX: made when missing, with Wine's
 # fonts (without them the dialog font is silently replaced). For the EXIT
 # trap: wine_finally <where to save the screen on failure>.
-start_wine() {
-  start_xvfb
+start_wine() {  # start_wine [screen size]
+  start_xvfb "$@"
   openbox >/dev/null 2>&1 &
   wm=$!
   wait_for 30 "openbox" bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
