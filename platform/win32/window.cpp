@@ -36,37 +36,6 @@ RECT pixelRect(const Rect& r, int dpi)
     return {x, y, x + pixelsAt(r.width, dpi), y + pixelsAt(r.height, dpi)};
 }
 
-// The per-monitor functions of Windows 10 1607 and later, looked up so that
-// older systems run the program at their one resolution.
-template <typename F>
-F user32(const char* name)
-{
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32"), name)));
-}
-
-// A window's resolution (null: the system's), in dots to the inch.
-int dpiOf(HWND h)
-{
-    static const auto forWindow = user32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-    if (h && forWindow)
-        return int(forWindow(h));
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-    ReleaseDC(nullptr, dc);
-    return dpi;
-}
-
-// The outer rectangle of a window whose client area is `client` at `dpi`.
-RECT frameFor(RECT client, DWORD style, int dpi)
-{
-    static const auto adjust = user32<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-    if (adjust)
-        adjust(&client, style, FALSE, 0, UINT(dpi));
-    else
-        AdjustWindowRectEx(&client, style, FALSE, 0);
-    return client;
-}
-
 LRESULT CALLBACK formProc(HWND h, UINT message, WPARAM w, LPARAM l)
 {
     if (message == WM_NCCREATE)

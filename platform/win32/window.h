@@ -37,6 +37,13 @@ void drawPixels(HDC dc, int x, int y, const Pixels& p);
 // A label's lines, broken with the widths of its own font.
 std::vector<std::wstring> breakLabel(const ControlDef& d, int width, int dpi);
 
+// --- Resolution (dpi.cpp) ---------------------------------------------------
+
+// A window's resolution in dots to the inch (null: the system's).
+int dpiOf(HWND h);
+// The outer rectangle of a window whose client area is `client` at `dpi`.
+RECT frameFor(RECT client, DWORD style, int dpi);
+
 // --- Windows and controls (window.cpp) -------------------------------------
 
 struct Control {
