@@ -13,6 +13,12 @@ namespace forms {
 // 1/1440 inch; 15 twips to a pixel at 96 dpi. The one place that converts.
 inline constexpr int kTwipsPerPixel = 15;
 constexpr int pixels(double twips) { return int(twips / kTwipsPerPixel + (twips < 0 ? -0.5 : 0.5)); }
+// The same at `dpi` dots to the inch (1440 twips), for a backend that lays out
+// at the screen's resolution; at 96 dpi exactly pixels().
+constexpr int pixelsAt(double twips, int dpi)
+{
+    return dpi == 96 ? pixels(twips) : int(twips * dpi / 1440 + (twips < 0 ? -0.5 : 0.5));
+}
 
 // 00BBGGRR, or kSystemColour + n for the platform's system colour n.
 using Colour = std::uint32_t;

@@ -7,6 +7,7 @@
 #                       then the Windows one under Wine
 #   tools/dev.sh windows  install what the cross build needs, cross-build for
 #                       Windows with MinGW-w64, write build-win/playdeck-1.00-win64.zip
+#                       and the installer build-win/playdeck-1.00-win64-setup.exe
 # Each installs only what is missing, with apt-get (through sudo when not root).
 # Build folders: ./build and ./build-win (override with PLAYDECK_BUILD and
 # PLAYDECK_BUILD_WIN).
@@ -26,7 +27,7 @@ run_packages=(
   xvfb xauth xdotool imagemagick
 )
 # windows: the cross build, its tests included.
-windows_packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 doctest-dev)
+windows_packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 doctest-dev nsis)
 # test: both of those, and what the tests and the Windows suite under Wine use.
 test_packages=(
   "${run_packages[@]}" "${windows_packages[@]}"
@@ -161,8 +162,8 @@ case "${1:-}" in
   windows)
     install_missing "${windows_packages[@]}"
     build_windows
-    (cd "$build_win" && cpack -G ZIP)
-    echo "dev.sh: wrote $build_win/playdeck-1.00-win64.zip"
+    (cd "$build_win" && cpack -G "ZIP;NSIS")
+    echo "dev.sh: wrote $build_win/playdeck-1.00-win64.zip and $build_win/playdeck-1.00-win64-setup.exe"
     ;;
   *)
     echo "usage: $0 run|test|windows" >&2

@@ -16,14 +16,12 @@ namespace forms::win32 {
 
 namespace {
 
-constexpr int kDpi = 96;  // what the definitions' pixel sizes are made for
-
 // A font by face name, or null when the system would put another face in its
 // place. Without a name: whatever face the system finds best for the rest.
-HFONT exactFont(const wchar_t* family, double points, int weight, bool italic, int charset)
+HFONT exactFont(const wchar_t* family, double points, int dpi, int weight, bool italic, int charset)
 {
     LOGFONTW lf{};
-    lf.lfHeight = -int(points * kDpi / 72 + 0.5);
+    lf.lfHeight = -int(points * dpi / 72 + 0.5);
     lf.lfWeight = weight;
     lf.lfItalic = italic;
     lf.lfCharSet = BYTE(charset);
@@ -43,10 +41,15 @@ HFONT exactFont(const wchar_t* family, double points, int weight, bool italic, i
 
 // The wanted face; failing that, with the default character set; then the
 // classic dialog face's successors; then the system's choice, at the wanted
-// size and weight all the same.
-HFONT makeFont(const std::wstring& family, double points, int weight, bool italic, int charset)
+// size and weight all the same. Above 96 dpi the classic dialog face, a bitmap
+// font with a few sizes only, gives way to its scalable successors.
+HFONT makeFont(std::wstring family, double points, int dpi, int weight, bool italic, int charset)
 {
-    const auto tryFace = [&](const wchar_t* face, int set) { return exactFont(face, points, weight, italic, set); };
+    if (dpi != 96 && lstrcmpiW(family.c_str(), L"MS Sans Serif") == 0)
+        family = L"Microsoft Sans Serif";
+    const auto tryFace = [&](const wchar_t* face, int set) {
+        return exactFont(face, points, dpi, weight, italic, set);
+    };
     HFONT f = tryFace(family.c_str(), charset);
     for (const wchar_t* face : {family.c_str(), L"Microsoft Sans Serif", L"Tahoma", L""})
         if (!f)
@@ -71,17 +74,49 @@ HBRUSH brushFor(Colour c)
     return b;
 }
 
-// Fonts live for the run, one per wanted font (null: the default 8-point
-// dialog font).
-HFONT fontFor(const FontSpec* wanted)
+namespace {
+
+int textWidth(HFONT font)
 {
-    static std::map<const FontSpec*, HFONT> fonts;
-    auto it = fonts.find(wanted);
+    static const wchar_t kSample[] = L"Teenage Mutant Ninja Turtles, Konami 1989 / 1990 Rating : X X X";
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, kSample, int(std::size(kSample) - 1), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return int(size.cx);
+}
+
+// A face of another design may run wider than the 96-dpi font enlarged: then
+// it is made smaller, so that every label breaks where it does at 96 dpi.
+HFONT fittedTo(HFONT font, HFONT at96, int dpi)
+{
+    const int wide = textWidth(font), limit = textWidth(at96) * dpi / 96;
+    if (wide <= limit)
+        return font;
+    LOGFONTW lf{};
+    GetObjectW(font, sizeof lf, &lf);
+    lf.lfHeight = int(std::floor(double(lf.lfHeight) * limit / wide));
+    DeleteObject(font);
+    return CreateFontIndirectW(&lf);
+}
+
+}  // namespace
+
+// Fonts live for the run, one per wanted font and resolution (null: the
+// default 8-point dialog font).
+HFONT fontFor(const FontSpec* wanted, int dpi)
+{
+    static std::map<std::pair<const FontSpec*, int>, HFONT> fonts;
+    auto it = fonts.find({wanted, dpi});
     if (it == fonts.end()) {
-        HFONT f = wanted ? makeFont(utf16(wanted->family), wanted->points, wanted->weight, wanted->italic,
+        HFONT f = wanted ? makeFont(utf16(wanted->family), wanted->points, dpi, wanted->weight, wanted->italic,
                                     wanted->charset)
-                         : makeFont(L"MS Sans Serif", 8, FW_NORMAL, false, DEFAULT_CHARSET);
-        it = fonts.emplace(wanted, f).first;
+                         : makeFont(L"MS Sans Serif", 8, dpi, FW_NORMAL, false, DEFAULT_CHARSET);
+        if (dpi != 96)
+            f = fittedTo(f, fontFor(wanted, 96), dpi);
+        it = fonts.emplace(std::pair{wanted, dpi}, f).first;
     }
     return it->second;
 }
@@ -138,10 +173,10 @@ void drawPixels(HDC dc, int x, int y, const Pixels& p)
 }
 
 // The labels' lines, broken with the widths of their own font.
-std::vector<std::wstring> breakLabel(const ControlDef& d, int width)
+std::vector<std::wstring> breakLabel(const ControlDef& d, int width, int dpi)
 {
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, fontFor(d.font));
+    HGDIOBJ old = SelectObject(dc, fontFor(d.font, dpi));
     const std::wstring text = utf16(d.text);
     std::vector<std::wstring> lines;
     for (const std::u16string& line :
@@ -157,7 +192,7 @@ std::vector<std::wstring> breakLabel(const ControlDef& d, int width)
     return lines;
 }
 
-void paintControls(HDC dc, const std::vector<Control>& controls)
+void paintControls(HDC dc, const std::vector<Control>& controls, int dpi)
 {
     SetBkMode(dc, TRANSPARENT);
     for (const Control& c : controls) {
@@ -166,7 +201,7 @@ void paintControls(HDC dc, const std::vector<Control>& controls)
         case ControlKind::Label: {
             if (!d.transparent)
                 FillRect(dc, &c.rect, brushFor(d.backColour));
-            HGDIOBJ old = SelectObject(dc, fontFor(d.font));
+            HGDIOBJ old = SelectObject(dc, fontFor(d.font, dpi));
             SetTextColor(dc, toColour(d.foreColour));
             TEXTMETRICW tm{};
             GetTextMetricsW(dc, &tm);
@@ -184,15 +219,18 @@ void paintControls(HDC dc, const std::vector<Control>& controls)
             drawPixels(dc, c.rect.left, c.rect.top, c.picture);
             break;
         case ControlKind::Line: {
-            const int x1 = pixels(d.rect.left), y1 = pixels(d.rect.top);
-            const int x2 = pixels(d.rect.left + d.rect.width), y2 = pixels(d.rect.top + d.rect.height);
+            // A whole number of pixels thick: one at 96 dpi, two at 192.
+            const int x1 = pixelsAt(d.rect.left, dpi), y1 = pixelsAt(d.rect.top, dpi);
+            const int x2 = pixelsAt(d.rect.left + d.rect.width, dpi), y2 = pixelsAt(d.rect.top + d.rect.height, dpi);
+            const int thick = std::max(1, (dpi + 48) / 96);
             const COLORREF colour = toColour(kWindowText);
             if (x1 == x2 || y1 == y2 || std::abs(x2 - x1) == 1 || std::abs(y2 - y1) == 1) {
-                const RECT r{std::min(x1, x2), std::min(y1, y2), std::min(x1, x2) + std::max(std::abs(x2 - x1), 1),
-                             std::min(y1, y2) + std::max(std::abs(y2 - y1), 1)};
+                const RECT r{std::min(x1, x2), std::min(y1, y2),
+                             std::min(x1, x2) + std::max(std::abs(x2 - x1), x1 == x2 ? thick : 1),
+                             std::min(y1, y2) + std::max(std::abs(y2 - y1), y1 == y2 ? thick : 1)};
                 FillRect(dc, &r, brushFor(kWindowText));
             } else {
-                HPEN pen = CreatePen(PS_SOLID, 1, colour);
+                HPEN pen = CreatePen(PS_SOLID, thick, colour);
                 HGDIOBJ old = SelectObject(dc, pen);
                 MoveToEx(dc, x1, y1, nullptr);
                 LineTo(dc, x2, y2);

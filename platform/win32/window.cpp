@@ -33,10 +33,10 @@ std::map<HWND, FormWindow*>& liveWindows()
     return windows;
 }
 
-RECT pixelRect(const Rect& r)
+RECT pixelRect(const Rect& r, int dpi)
 {
-    const int x = pixels(r.left), y = pixels(r.top);
-    return {x, y, x + pixels(r.width), y + pixels(r.height)};
+    const int x = pixelsAt(r.left, dpi), y = pixelsAt(r.top, dpi);
+    return {x, y, x + pixelsAt(r.width, dpi), y + pixelsAt(r.height, dpi)};
 }
 
 LRESULT CALLBACK formProc(HWND h, UINT message, WPARAM w, LPARAM l)
@@ -146,11 +146,13 @@ public:
         SetActiveWindow(fw_->hwnd);
         UpdateWindow(fw_->hwnd);
     }
-    void moveControl(std::string_view name, int topPixels) override
+    void moveControl(std::string_view name, int) override
     {
         for (Control& c : fw_->controls) {
             if (c.def->name != name)
                 continue;
+            c.top = fw_->form ? fw_->form->top(name) : c.top;
+            const int topPixels = pixelsAt(c.top, fw_->dpi);
             const int height = c.rect.bottom - c.rect.top;
             if (!c.hwnd)
                 InvalidateRect(fw_->hwnd, &c.rect, FALSE);
@@ -211,6 +213,30 @@ void FormWindow::focusedNatively(HWND control)
         form->focusChanged(c->def->name);
 }
 
+void FormWindow::layout()
+{
+    for (Control& c : controls) {
+        const ControlDef& d = *c.def;
+        Rect place = d.rect;
+        place.top = c.top;
+        c.rect = pixelRect(place, dpi);
+        if (d.kind == ControlKind::Label)
+            c.lines = breakLabel(d, c.rect.right - c.rect.left, dpi);
+        if (d.kind == ControlKind::PictureBox || d.kind == ControlKind::Image) {
+            // What the picture shows at 96 dpi, each pixel a solid block.
+            c.picture = scaled(c.picture96, (c.picture96.width * dpi + 48) / 96, (c.picture96.height * dpi + 48) / 96);
+            c.rect.right = c.rect.left + c.picture.width;
+            c.rect.bottom = c.rect.top + c.picture.height;
+        }
+        if (c.hwnd) {
+            SetWindowPos(c.hwnd, nullptr, c.rect.left, c.rect.top, c.rect.right - c.rect.left,
+                         c.rect.bottom - c.rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            if (d.kind == ControlKind::CommandButton)
+                SendMessageW(c.hwnd, WM_SETFONT, WPARAM(fontFor(d.font, dpi)), FALSE);
+        }
+    }
+}
+
 LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l)
 {
     switch (message) {
@@ -220,7 +246,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l)
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
         FillRect(dc, &ps.rcPaint, background);
-        paintControls(dc, controls);
+        paintControls(dc, controls, dpi);
         EndPaint(hwnd, &ps);
         return 0;
     }
@@ -230,6 +256,16 @@ LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l)
         break;
     case WM_CTLCOLORBTN:
         return LRESULT(background);
+    case WM_DPICHANGED: {
+        // Moved to a screen of another resolution: the suggested place and size, laid out anew.
+        dpi = HIWORD(w);
+        const RECT* r = reinterpret_cast<const RECT*>(l);
+        SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        layout();
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    }
     case WM_COMMAND:
         if (HIWORD(w) == BN_SETFOCUS)
             focusedNatively(HWND(l));
@@ -293,8 +329,9 @@ std::unique_ptr<Window> load(Form& form)
     else
         style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | (def.minButton ? WS_MINIMIZEBOX : 0) |
                  (def.maxButton ? WS_MAXIMIZEBOX : 0);
-    RECT frame = pixelRect(def.client);
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    // Made at the system's resolution, then sized for the window's own.
+    fw->dpi = dpiOf(nullptr);
+    RECT frame = frameFor(pixelRect(def.client, fw->dpi), style, fw->dpi);
     HWND h = CreateWindowExW(0, kFormClass, utf16(def.caption).c_str(), style, frame.left, frame.top,
                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, module(), fw);
     if (!h) {
@@ -302,6 +339,12 @@ std::unique_ptr<Window> load(Form& form)
         return nullptr;
     }
     fw->hwnd = h;
+    if (const int dpi = dpiOf(h); dpi != fw->dpi) {
+        fw->dpi = dpi;
+        frame = frameFor(pixelRect(def.client, dpi), style, dpi);
+        SetWindowPos(h, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if (!def.icon.empty()) {
         const std::wstring icon = utf16(def.icon);
         for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}})
@@ -310,43 +353,38 @@ std::unique_ptr<Window> load(Form& form)
                                            GetSystemMetrics(metric), LR_SHARED)));
     }
 
+    // The controls, placed by layout() at the window's resolution.
     fw->controls.reserve(def.controls.size());
     bool complete = true;
     for (const ControlDef& d : def.controls) {
         Control c;
         c.def = &d;
-        c.rect = pixelRect(d.rect);
+        c.top = d.rect.top;
         switch (d.kind) {
-        case ControlKind::Label:
-            c.lines = breakLabel(d, c.rect.right - c.rect.left);
-            break;
         case ControlKind::CommandButton:
             // BS_NOTIFY: a click that focuses the button is reported (BN_SETFOCUS).
             c.hwnd = CreateWindowExW(0, L"BUTTON", utf16(d.text).c_str(),
-                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, c.rect.left,
-                                     c.rect.top, c.rect.right - c.rect.left, c.rect.bottom - c.rect.top, h, nullptr,
-                                     module(), nullptr);
-            SendMessageW(c.hwnd, WM_SETFONT, WPARAM(fontFor(d.font)), FALSE);
+                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, 0, 0, 0, 0, h,
+                                     nullptr, module(), nullptr);
             complete = complete && c.hwnd;
             break;
         case ControlKind::PictureBox:
         case ControlKind::Image:
-            c.picture = loadPicture(d.picture);
+            c.picture96 = loadPicture(d.picture);
             if (d.stretch)
-                c.picture = scaled(c.picture, c.rect.right - c.rect.left, c.rect.bottom - c.rect.top);
-            c.rect.right = c.rect.left + c.picture.width;
-            c.rect.bottom = c.rect.top + c.picture.height;
+                c.picture96 = scaled(c.picture96, pixels(d.rect.width), pixels(d.rect.height));
             if (d.kind == ControlKind::PictureBox) {
-                c.hwnd = CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, c.rect.left,
-                                         c.rect.top, c.picture.width, c.picture.height, h, nullptr, module(), nullptr);
+                c.hwnd = CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, h,
+                                         nullptr, module(), nullptr);
                 complete = complete && c.hwnd;
             }
             break;
-        case ControlKind::Line:
+        default:
             break;
         }
         fw->controls.push_back(std::move(c));
     }
+    fw->layout();
     if (!complete) {
         destroy(fw);
         return nullptr;

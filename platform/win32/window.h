@@ -28,13 +28,21 @@ struct Pixels {
 
 COLORREF toColour(Colour c);
 HBRUSH brushFor(Colour c);  // lives for the run
-HFONT fontFor(const FontSpec* wanted);  // null: the default dialog font; lives for the run
+// Null: the default dialog font. At `dpi` dots to the inch; lives for the run.
+HFONT fontFor(const FontSpec* wanted, int dpi = 96);
 Pixels loadPicture(std::string_view asset);
 // Nearest-neighbour scaling, the same pixels as the Qt backend's.
 Pixels scaled(const Pixels& src, int width, int height);
 void drawPixels(HDC dc, int x, int y, const Pixels& p);
 // A label's lines, broken with the widths of its own font.
-std::vector<std::wstring> breakLabel(const ControlDef& d, int width);
+std::vector<std::wstring> breakLabel(const ControlDef& d, int width, int dpi);
+
+// --- Resolution (dpi.cpp) ---------------------------------------------------
+
+// A window's resolution in dots to the inch (null: the system's).
+int dpiOf(HWND h);
+// The outer rectangle of a window whose client area is `client` at `dpi`.
+RECT frameFor(RECT client, DWORD style, int dpi);
 
 // --- Windows and controls (window.cpp) -------------------------------------
 
@@ -44,10 +52,12 @@ struct Control {
     HWND hwnd = nullptr;              // buttons and picture boxes
     std::vector<std::wstring> lines;  // labels, as broken for their width
     Pixels picture;                   // picture boxes and images, at their drawn size
+    Pixels picture96;                 // the same as drawn at 96 dpi, which `picture` enlarges
+    float top = 0;                    // the top in twips, as last moved
 };
 
 // What a window paints itself: labels, images and lines.
-void paintControls(HDC dc, const std::vector<Control>& controls);
+void paintControls(HDC dc, const std::vector<Control>& controls, int dpi);
 
 // One loaded window. It outlives its backend::Window while its own message
 // handling is still running, and is destroyed when that returns.
@@ -59,7 +69,10 @@ struct FormWindow {
     std::shared_ptr<bool> closed = std::make_shared<bool>(false);
     int busy = 0;
     bool destroyPending = false;
+    int dpi = 96;  // the window's own, on the screen it is on
 
+    // Places, sizes, breaks and scales every control at `dpi`.
+    void layout();
     Control* controlOf(HWND h);
     // A control took the native focus (a click): the runtime is told.
     void focusedNatively(HWND control);

@@ -14,12 +14,33 @@ wait_for() {  # wait_for <seconds> <what> <command...>: polls until the command 
 # accepts clients (-displayfd), so the display is surely this one's. It must not
 # reset when its last client leaves (a probe by xdotool, a menu that ended):
 # while it resets, it refuses the next client.
-start_xvfb() {
-  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
+start_xvfb() {  # start_xvfb [screen size, by default 1024x768x24]
+  Xvfb -displayfd 3 -noreset -screen 0 "${1:-1024x768x24}" -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
   xvfb=$!
   wait_for 10 "Xvfb" test -s "$tmp/display"
   export DISPLAY=":$(head -n1 "$tmp/display")"
   unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+}
+# Wine on that display with openbox (without a window manager every program's
+# exit waits for its windows), in $WINEPREFIX: made when missing, with Wine's
+# fonts (without them the dialog font is silently replaced). For the EXIT
+# trap: wine_finally <where to save the screen on failure>.
+start_wine() {  # start_wine [screen size]
+  start_xvfb "$@"
+  openbox >/dev/null 2>&1 &
+  wm=$!
+  wait_for 30 "openbox" bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
+  if [ ! -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+    timeout 120 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || { echo "FAIL: wineboot"; exit 1; }
+  fi
+  cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+}
+wine_finally() {
+  local status=$?
+  [ $status != 0 ] && [ -n "${DISPLAY:-}" ] && import -window root "$1"
+  /usr/lib/wine/wineserver -k 2>/dev/null
+  [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
+  (exit $status); finally
 }
 # The menu from / on that display (its errors to $tmp/menu.log); returns once
 # its window `win` has the keyboard.

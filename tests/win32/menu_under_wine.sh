@@ -12,14 +12,7 @@ for t in openbox xwininfo xprop import; do command -v "$t" >/dev/null || { echo 
 source "$(dirname "$0")/../support/script.sh"
 export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=C.UTF-8
 tmp=$(mktemp -d) wm=
-cleanup() {
-  local status=$?
-  [ $status != 0 ] && [ -n "${DISPLAY:-}" ] && import -window root "$shots/wine_failure.png"
-  /usr/lib/wine/wineserver -k 2>/dev/null
-  [ -n "$wm" ] && kill "$wm" 2>/dev/null
-  (exit $status); finally
-}
-trap cleanup EXIT
+trap 'wine_finally "$shots/wine_failure.png"' EXIT
 app="$tmp/my games 'n' & ^up %PATH% é \$(x)"
 mkdir -p "$app/data" "$tmp/elsewhere" "$shots"
 rm -f "$shots/wine_failure.png"
@@ -29,15 +22,7 @@ winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 export PLAYDECK_RECORD
 PLAYDECK_RECORD=$(winpath "$tmp/record")
 
-start_xvfb
-openbox >/dev/null 2>&1 &
-wm=$!
-wait_for 30 "openbox" bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
-if [ ! -d "$prefix/drive_c/windows/Fonts" ]; then
-  timeout 120 "$wine" wineboot -i >/dev/null 2>&1 || { echo "FAIL: wineboot"; exit 1; }
-fi
-# Without Wine's own fonts in the prefix the dialog font is silently replaced.
-cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
+start_wine
 
 fail() { echo "FAIL: $*"; exit 1; }
 windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }

@@ -1,6 +1,5 @@
 #include "standin_core.h"
 
-#include "catalogue.h"
 #include "launch.h"
 
 #include <QDir>
@@ -27,7 +26,7 @@ FileKind kindOfFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return FileKind::Unreadable;
-    return kindOfBytes(file.read(8));
+    return kindOfBytes(file.read(8).toStdString());
 }
 
 } // namespace
@@ -65,18 +64,7 @@ Emulator findEmulator(const QStringList &folders)
 
 QString chosenBecause(const Emulator &e)
 {
-    switch (e.choice) {
-    case Choice::DesktopDefault:
-        return QStringLiteral("%1, the application your desktop opens NES images with").arg(e.name);
-    case Choice::Alternative:
-        return QStringLiteral("%1, the system's \"nes\" alternative (%2)").arg(e.name, e.program);
-    case Choice::Usual:
-        return QStringLiteral("%1, found as %2 (no application is set for NES images and there is no \"nes\" "
-                              "alternative)").arg(e.name, e.program);
-    case Choice::None:
-        break;
-    }
-    return {};
+    return QString::fromStdString(standin::chosenBecause(e.choice, e.name.toStdString(), e.program.toStdString()));
 }
 
 QStringList gamesFolders(const QProcessEnvironment &env)
@@ -95,15 +83,6 @@ QStringList gamesFolders(const QProcessEnvironment &env)
         folders << QDir::cleanPath(dir + QStringLiteral("/playdeck"));
     folders.removeDuplicates();
     return folders;
-}
-
-FileKind kindOfBytes(QByteArrayView bytes)
-{
-    if (bytes.startsWith(QByteArrayView("NES\x1A", 4)))
-        return FileKind::Ines;
-    if (bytes.startsWith(QByteArrayView("PK\x03\x04", 4)) || bytes.startsWith(QByteArrayView("7z\xBC\xAF\x27\x1C", 6)))
-        return FileKind::Archive;
-    return FileKind::Other;
 }
 
 Found findDataFile(const QString &argument, const QString &workingDir, const QStringList &folders)
@@ -153,75 +132,27 @@ void makePlayerFolder(const Situation &s)
 
 Screen describe(const Situation &s, const QString &handOffError)
 {
-    Screen screen;
-    screen.hint = QStringLiteral("Press Escape or click to close this window.");
-    if (!s.argument) {
-        screen.asked = QStringLiteral("No game file was given to play.");
-        screen.problem = QStringLiteral("This program is the emulator that PLAYDECK starts with a game's file.");
-        screen.advice = QStringLiteral("Start PLAYDECK and pick a game there.");
-        return screen;
+    Facts facts;
+    if (s.argument)
+        facts.argument = s.argument->toStdString();
+    facts.game = s.game.toStdString();
+    facts.kind = s.file.kind;
+    facts.onlyAsGiven = s.file.onlyAsGiven;
+    facts.path = s.file.path.toStdString();
+    for (const QString &place : s.file.lookedIn)
+        facts.lookedIn.push_back(homeRelative(place).toStdString());
+    facts.playerFolder = homeRelative(s.playerFolder).toStdString();
+    facts.playersOwnCopy = !s.playerFolder.isEmpty()
+        && s.file.path.startsWith(s.playerFolder + QLatin1Char('/'), Qt::CaseInsensitive);
+    if (s.emulator.choice != Choice::None) {
+        facts.emulator = s.emulator.name.toStdString();
+        facts.emulatorBecause = chosenBecause(s.emulator).toStdString();
     }
-    const QString name = QFileInfo(*s.argument).fileName().section(QLatin1Char('\\'), -1);
-    screen.asked = s.game.isEmpty() ? QStringLiteral("You asked to play %1.").arg(name)
-                                    : QStringLiteral("You asked to play %1.").arg(s.game);
-    const QString folder = homeRelative(s.playerFolder);
-    if (s.emulator.choice != Choice::None)
-        screen.emulator = QStringLiteral("Emulator: %1.").arg(chosenBecause(s.emulator));
-    if (s.file.kind == FileKind::Missing) {
-        screen.problem = QStringLiteral("The game file %1 is missing.").arg(name);
-        if (s.file.onlyAsGiven) {
-            screen.path = QStringLiteral("Looked for %1 only at %2: a path that is absolute or climbs with \"..\" "
-                                         "is not looked for in the games folders.").arg(*s.argument, s.file.path);
-            screen.advice = QStringLiteral("Put the game's iNES image there, or start PLAYDECK and pick the game.");
-            return screen;
-        }
-        QStringList places;
-        for (const QString &p : s.file.lookedIn)
-            places << homeRelative(p);
-        screen.path = QStringLiteral("Looked for %1 in: %2.").arg(*s.argument, places.join(QStringLiteral(", ")));
-        screen.advice = QStringLiteral("Put the game's iNES image into %1 and name it %2.").arg(folder, name);
-        return screen;
-    }
-    screen.path = QStringLiteral("Its file %1 is at %2.").arg(*s.argument, s.file.path);
-    if (s.file.kind == FileKind::Unreadable) {
-        // Nobody can copy a file they cannot read: for one outside their folder
-        // the way round is their own copy, which is looked for first.
-        const bool onlyThisOne = s.playerFolder.isEmpty()
-            || s.file.path.startsWith(s.playerFolder + QLatin1Char('/'), Qt::CaseInsensitive);
-        screen.problem = QStringLiteral("The game file cannot be read: permission denied.");
-        screen.advice = onlyThisOne
-            ? QStringLiteral("Make it readable: chmod a+r %1 (with sudo if it is not your file).").arg(s.file.path)
-            : QStringLiteral("Have it made readable (sudo chmod a+r %1), or put your own copy of the game's iNES "
-                             "image into %2, which is looked in first.").arg(s.file.path, folder);
-        return screen;
-    }
-    // What is wrong with a file that is there but is no iNES image.
-    static const struct {
-        FileKind kind;
-        const char *problem, *advice;
-    } kWrongFiles[] = {
-        {FileKind::Archive, "The game file is a packed archive (.zip or .7z), not an iNES image.",
-         "Unpack the .nes file from the archive and rename it to {name}."},
-        {FileKind::Other, "The game file is not an iNES image.", "Use the game's iNES image (a .nes file) renamed to {name}."},
-    };
-    for (const auto &wrong : kWrongFiles) {
-        if (wrong.kind == s.file.kind) {
-            screen.problem = QString::fromLatin1(wrong.problem);
-            screen.advice = QString::fromLatin1(wrong.advice).replace("{name}", name);
-            return screen;
-        }
-    }
-    if (s.emulator.choice == Choice::None) {
-        screen.problem = QStringLiteral("No NES emulator is installed.");
-        screen.advice = QStringLiteral("Install nestopia, fceux or mednafen (for example: sudo apt install fceux); "
-                                       "the application your desktop opens NES images with is used first.");
-    } else if (!handOffError.isEmpty()) {
-        screen.problem = QStringLiteral("Could not start %1: %2.").arg(s.emulator.name, handOffError);
-        screen.advice = QStringLiteral("Check that %1 starts when run by itself.").arg(s.emulator.name);
-    } else {
-        screen.problem = QStringLiteral("This is an iNES image, and %1 would play it.").arg(s.emulator.name);
-    }
-    return screen;
+    facts.handOffError = handOffError.toStdString();
+    facts.unreadableBecause = "permission denied";
+    const Lines lines = standin::describe(facts, System::Linux);
+    const auto q = [](const std::string &text) { return QString::fromStdString(text); };
+    return {q(lines.asked), q(lines.path), q(lines.emulator), q(lines.problem), q(lines.advice), q(lines.hint)};
 }
 
 Situation probe(const std::optional<QString> &argument, const QString &workingDir, const QProcessEnvironment &env)
@@ -237,13 +168,7 @@ Situation probe(const std::optional<QString> &argument, const QString &workingDi
     const QString playerFolder = QDir::cleanPath(folders.first() + QLatin1Char('/') + relativeDir);
     if (!s.file.onlyAsGiven && (playerFolder + QLatin1Char('/')).startsWith(folders.first() + QLatin1Char('/')))
         s.playerFolder = playerFolder;
-    const QString fileName = QFileInfo(s.file.path).fileName();
-    if (const auto game = playdeck::gameOfDataFile(fileName.toStdString())) {
-        const QString title = QString::fromUtf8(game->title.data(), qsizetype(game->title.size()));
-        const QString part = QString::fromUtf8(game->part.data(), qsizetype(game->part.size()));
-        s.game = part.isEmpty() || part.startsWith(title) ? (part.isEmpty() ? title : part)
-                                                          : QStringLiteral("%1 (%2)").arg(part, title);
-    }
+    s.game = QString::fromStdString(gameOfFile(QFileInfo(s.file.path).fileName().toStdString()));
     s.emulator = findEmulator(programFolders(env));
     return s;
 }

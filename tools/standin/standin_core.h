@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArrayView>
+#include "standin_words.h"
+
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -12,9 +13,6 @@ namespace standin {
 // The MIME type of NES images, whose default application the player chooses
 // in the file manager's "Open with" or with `xdg-mime default`.
 inline constexpr char kNesMimeType[] = "application/x-nes-rom";
-
-// Why an emulator was chosen; the player is told.
-enum class Choice { None, DesktopDefault, Alternative, Usual };
 
 struct Emulator {
     QString program; // full path; for a desktop default the id of its desktop entry
@@ -50,11 +48,6 @@ Emulator findEmulator(const QStringList &folders);
 // each with /playdeck).
 QStringList gamesFolders(const QProcessEnvironment &env);
 
-enum class FileKind { Missing, Unreadable, Ines, Archive, Other };
-
-// What the first bytes of a file say it is.
-FileKind kindOfBytes(QByteArrayView firstBytes);
-
 // Where the data file named on the command line is: the same relative path
 // below each games folder, then against `workingDir` (beside the program).
 // An absolute path, or one that climbs with "..", is looked up only as given.
@@ -81,14 +74,9 @@ void makePlayerFolder(const Situation &s);
 
 bool readyToHandOff(const Situation &s);
 
-// The lines the window shows, each a whole sentence.
+// The lines the window shows, each a whole sentence (see standin::Lines).
 struct Screen {
-    QString asked;   // which game was asked for
-    QString path;    // where it is, or where it was looked for
-    QString emulator; // which emulator plays the games, and why that one
-    QString problem; // what stands in the way
-    QString advice;  // what the player can do about it
-    QString hint;    // how to close the window
+    QString asked, path, emulator, problem, advice, hint;
 };
 
 // handOffError is set when starting the emulator was tried and failed.

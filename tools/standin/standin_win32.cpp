@@ -1,38 +1,23 @@
-// The stand-in for data\Runcart.exe on Windows: a plain window, maximized,
-// that says which data file it was asked to play and whether that file is
-// there. Escape or a click closes it.
+// The stand-in for data\Runcart.exe on Windows: hands a good game file to the
+// program the player chose for .nes files, and otherwise shows, maximized,
+// what it was asked to play, what stands in the way and what to do, in the
+// words of the Linux stand-in. Escape or a click closes the window.
+#include "standin_windows.h"
+
+#include "utf16.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
-std::wstring g_text;
+using namespace standin;
 
-std::wstring describe()
-{
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::wstring text;
-    if (!argv || argc < 2) {
-        text = L"No data file was given to play.\r\n"
-               L"Start this program with the path of a game data file.";
-    } else {
-        wchar_t full[32768];
-        const DWORD length = GetFullPathNameW(argv[1], 32768, full, nullptr);
-        const DWORD attributes = GetFileAttributesW(argv[1]);
-        text = L"Asked to play: " + std::wstring(argv[1]) + L"\r\n";
-        if (length > 0 && length < 32768)
-            text += L"Full path: " + std::wstring(full) + L"\r\n";
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            text += L"This file is missing.";
-        else
-            text += L"No NES emulator comes with PLAYDECK; put one here as data\\Runcart.exe.";
-    }
-    LocalFree(argv);
-    return text + L"\r\n\r\nPress Escape or click to close";
-}
+Lines g_lines;
+HFONT g_big = nullptr, g_body = nullptr;
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -43,9 +28,22 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         RECT area;
         GetClientRect(window, &area);
         InflateRect(&area, -24, -24);
-        SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
         SetBkMode(dc, TRANSPARENT);
-        DrawTextW(dc, g_text.c_str(), int(g_text.size()), &area, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+        // One line after the other, the question large, a blank between each.
+        for (const std::string *line : {&g_lines.asked, &g_lines.path, &g_lines.emulator, &g_lines.problem,
+                                        &g_lines.advice, &g_lines.hint}) {
+            if (line->empty())
+                continue;
+            SelectObject(dc, line == &g_lines.asked ? g_big : g_body);
+            const std::wstring text = forms::win32::utf16(*line);
+            const UINT format = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
+            RECT used = area;
+            DrawTextW(dc, text.c_str(), int(text.size()), &used, format | DT_CALCRECT);
+            DrawTextW(dc, text.c_str(), int(text.size()), &area, format);
+            TEXTMETRICW metrics;
+            GetTextMetricsW(dc, &metrics);
+            area.top += (used.bottom - used.top) + metrics.tmHeight;
+        }
         EndPaint(window, &paint);
         return 0;
     }
@@ -63,12 +61,32 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-}  // namespace
+} // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    g_text = describe();
+    int argc = 0;
+    wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::optional<std::string> argument;
+    if (argv && argc > 1)
+        argument = forms::win32::utf8(argv[1]);
+    LocalFree(argv);
 
+    const windows::Places places = windows::placesOfThisProcess();
+    const auto emulator = argument ? windows::nesAssociation(places.ownProgram) : std::nullopt;
+    Facts facts = windows::probe(argument, places, emulator);
+    if (const std::string file = windows::readyToPlay(facts); !file.empty()) {
+        const auto error = windows::handOff(*emulator, file);
+        if (!error)
+            return 0;
+        facts.handOffError = *error;
+    }
+    windows::makePlayerFolder(facts);
+    g_lines = describe(facts, System::Windows);
+
+    for (auto [font, pixels, weight] : {std::tuple{&g_big, 28, FW_BOLD}, std::tuple{&g_body, 16, FW_NORMAL}})
+        *font = CreateFontW(-pixels, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
     WNDCLASSW kind{};
     kind.lpfnWndProc = windowProc;
     kind.hInstance = instance;
@@ -88,5 +106,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    DeleteObject(g_big);
+    DeleteObject(g_body);
     return 0;
 }

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The main menu at 96, 144 and 192 dpi under Wine (the prefix's LogPixels, put
+# back to 96 at the end): the manifest asks for per-monitor awareness, the
+# client area is scaled, the title pictures and the arrow are the 96-dpi ones
+# enlarged by nearest neighbour, and Down puts the arrow on the next row.
+#   dpi_under_wine.sh <playdeck.exe> <wineprefix> <screenshot dir>
+set -uo pipefail
+exe=$1 prefix=$2 shots=$3
+wine=/usr/lib/wine/wine64
+for t in "$wine" Xvfb xdotool; do command -v "$t" >/dev/null || { echo "SKIP: $t missing"; exit 77; }; done
+for t in openbox xwininfo xprop import convert compare; do command -v "$t" >/dev/null || { echo "FAIL: $t missing"; exit 1; }; done
+source "$(dirname "$0")/../support/script.sh"
+export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=C.UTF-8
+tmp=$(mktemp -d) wm=
+setDpi() {
+  timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  /usr/lib/wine/wineserver -k 2>/dev/null; /usr/lib/wine/wineserver -w
+}
+trap 'status=$?; setDpi 96; (exit $status); wine_finally "$shots/wine_dpi_failure.png"' EXIT
+mkdir -p "$shots" "$tmp/app"
+start_wine 1600x1200x24  # room for the window at 192 dpi
+fail() { echo "FAIL: $*"; exit 1; }
+grep -q 'PerMonitorV2' "$exe" || fail "no per-monitor v2 awareness in the manifest"
+cp "$exe" "$tmp/app/playdeck.exe"
+at() { echo $(( ($1 * $2 + 48) / 96 )); }  # a 96-dpi length at dpi $2
+size() { xwininfo -id "$1" | awk '/Width:/{w=$NF} /Height:/{h=$NF} END{print w, h}'; }
+near() { [ $(( $1 - $2 )) -ge -1 ] && [ $(( $1 - $2 )) -le 1 ]; }
+# The picture at (x, y) w x h (96-dpi pixels; at y2 if given) in the
+# screenshot at dpi $1, against the one at (x, y) at 96 dpi enlarged by
+# nearest neighbour: the number of pixels that differ. The outer ring, where
+# the focus is marked and the next control may cover half a pixel, is aside.
+differs() {
+  local d=$1 x=$2 y=$3 w=$4 h=$5 shot=$6 y2=${7:-$3} ring=$(( ($1 + 95) / 96 ))
+  local size="$(at "$w" "$d")x$(at "$h" "$d")"
+  convert "$tmp/96.png" -crop "${w}x$h+$x+$y" +repage -sample "$size!" -shave "${ring}x$ring" "$tmp/a.png"
+  convert "$shot" -crop "$size+$(at "$x" "$d")+$(at "$y2" "$d")" +repage -shave "${ring}x$ring" "$tmp/b.png"
+  compare -metric AE "$tmp/a.png" "$tmp/b.png" null: 2>&1
+}
+downShot() { import -window "$win" "$tmp/down.png" && [ "$(differs "$d" 8 8 16 13 "$tmp/down.png" 64)" = 0 ]; }
+
+for d in 96 144 192; do
+  setDpi "$d"
+  (cd "$tmp/app" && exec "$wine" playdeck.exe) > "$tmp/menu.log" 2>&1 &
+  menu=$!
+  wait_for 30 "the main menu at $d dpi" visible PLAYDECK
+  win=$(visible PLAYDECK)
+  wait_for 10 "the menu to take the keyboard at $d dpi" test "$(xdotool getwindowfocus)" = "$win"
+  read -r w h < <(size "$win")
+  near "$w" "$(at 312 "$d")" && near "$h" "$(at 374 "$d")" || fail "client area ${w}x$h at $d dpi"
+  sleep 0.3
+  import -window "$win" "$tmp/$d.png"
+  cp "$tmp/$d.png" "$shots/wine_main_menu_${d}dpi.png"
+  for picture in "240 8 49 57" "240 64 49 57" "240 288 49 49" "8 8 16 13"; do
+    read -r x y pw ph <<< "$picture"
+    result=$(differs "$d" "$x" "$y" "$pw" "$ph" "$tmp/$d.png")
+    [ "$result" = 0 ] || fail "the picture at $x,$y at $d dpi: $result pixels differ from nearest neighbour"
+  done
+  xdotool key Down
+  wait_for 10 "the arrow on the second row at $d dpi" downShot
+  xdotool key alt+x
+  ends "Alt+X at $d dpi"
+  echo "ok: $d dpi, client ${w}x$h, pictures and arrow by nearest neighbour, Down to the second row"
+done
