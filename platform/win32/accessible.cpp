@@ -123,7 +123,9 @@ struct View {
             return r;
         }
         const Rect& t = tree.nodes[std::size_t(node)].rect;
-        r = {pixels(t.left), pixels(t.top), pixels(t.left + t.width), pixels(t.top + t.height)};
+        const int dpi = fw->dpi;  // the window's own resolution, as it is laid out
+        r = {pixelsAt(t.left, dpi), pixelsAt(t.top, dpi), pixelsAt(t.left + t.width, dpi),
+             pixelsAt(t.top + t.height, dpi)};
         MapWindowPoints(fw->hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
