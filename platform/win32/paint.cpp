@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 namespace forms::win32 {
 
@@ -104,19 +105,27 @@ HFONT fittedTo(HFONT font, HFONT at96, int dpi)
 
 }  // namespace
 
-// Fonts live for the run, one per wanted font and resolution (null: the
-// default 8-point dialog font).
-HFONT fontFor(const FontSpec* wanted, int dpi)
+// Fonts live for the run, one per wanted font, resolution and number of
+// pixels made smaller (null: the default 8-point dialog font).
+HFONT fontFor(const FontSpec* wanted, int dpi, int smaller)
 {
-    static std::map<std::pair<const FontSpec*, int>, HFONT> fonts;
-    auto it = fonts.find({wanted, dpi});
+    static std::map<std::tuple<const FontSpec*, int, int>, HFONT> fonts;
+    auto it = fonts.find({wanted, dpi, smaller});
     if (it == fonts.end()) {
-        HFONT f = wanted ? makeFont(utf16(wanted->family), wanted->points, dpi, wanted->weight, wanted->italic,
-                                    wanted->charset)
-                         : makeFont(L"MS Sans Serif", 8, dpi, FW_NORMAL, false, DEFAULT_CHARSET);
-        if (dpi != 96)
-            f = fittedTo(f, fontFor(wanted, 96), dpi);
-        it = fonts.emplace(std::pair{wanted, dpi}, f).first;
+        HFONT f = nullptr;
+        if (smaller > 0) {
+            LOGFONTW lf{};
+            GetObjectW(fontFor(wanted, dpi), sizeof lf, &lf);
+            lf.lfHeight += lf.lfHeight < 0 ? smaller : -smaller;
+            f = CreateFontIndirectW(&lf);
+        } else {
+            f = wanted ? makeFont(utf16(wanted->family), wanted->points, dpi, wanted->weight, wanted->italic,
+                                  wanted->charset)
+                       : makeFont(L"MS Sans Serif", 8, dpi, FW_NORMAL, false, DEFAULT_CHARSET);
+            if (dpi != 96)
+                f = fittedTo(f, fontFor(wanted, 96), dpi);
+        }
+        it = fonts.emplace(std::tuple{wanted, dpi, smaller}, f).first;
     }
     return it->second;
 }
@@ -173,10 +182,10 @@ void drawPixels(HDC dc, int x, int y, const Pixels& p)
 }
 
 // The labels' lines, broken with the widths of their own font.
-std::vector<std::wstring> breakLabel(const ControlDef& d, int width, int dpi)
+std::vector<std::wstring> breakLabel(const ControlDef& d, int width, int dpi, int smaller)
 {
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, fontFor(d.font, dpi));
+    HGDIOBJ old = SelectObject(dc, fontFor(d.font, dpi, smaller));
     const std::wstring text = utf16(d.text);
     std::vector<std::wstring> lines;
     for (const std::u16string& line :
@@ -192,6 +201,17 @@ std::vector<std::wstring> breakLabel(const ControlDef& d, int width, int dpi)
     return lines;
 }
 
+int lineHeight(HFONT font)
+{
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return int(tm.tmHeight);
+}
+
 void paintControls(HDC dc, const std::vector<Control>& controls, int dpi)
 {
     SetBkMode(dc, TRANSPARENT);
@@ -201,7 +221,7 @@ void paintControls(HDC dc, const std::vector<Control>& controls, int dpi)
         case ControlKind::Label: {
             if (!d.transparent)
                 FillRect(dc, &c.rect, brushFor(d.backColour));
-            HGDIOBJ old = SelectObject(dc, fontFor(d.font, dpi));
+            HGDIOBJ old = SelectObject(dc, fontFor(d.font, dpi, c.smaller));
             SetTextColor(dc, toColour(d.foreColour));
             TEXTMETRICW tm{};
             GetTextMetricsW(dc, &tm);

@@ -220,8 +220,15 @@ void FormWindow::layout()
         Rect place = d.rect;
         place.top = c.top;
         c.rect = pixelRect(place, dpi);
-        if (d.kind == ControlKind::Label)
-            c.lines = breakLabel(d, c.rect.right - c.rect.left, dpi);
+        // Above 96 dpi a face of another design may break a label into more
+        // lines than it holds (a rating's last star below its bottom): it
+        // is made a pixel smaller at a time until the text fits.
+        for (c.smaller = 0; d.kind == ControlKind::Label; ++c.smaller) {
+            c.lines = breakLabel(d, c.rect.right - c.rect.left, dpi, c.smaller);
+            const int needed = int(c.lines.size()) * lineHeight(fontFor(d.font, dpi, c.smaller));
+            if (dpi == 96 || c.smaller == 4 || needed <= c.rect.bottom - c.rect.top)
+                break;
+        }
         if (d.kind == ControlKind::PictureBox || d.kind == ControlKind::Image) {
             // What the picture shows at 96 dpi, each pixel a solid block.
             c.picture = scaled(c.picture96, (c.picture96.width * dpi + 48) / 96, (c.picture96.height * dpi + 48) / 96);

@@ -28,14 +28,16 @@ struct Pixels {
 
 COLORREF toColour(Colour c);
 HBRUSH brushFor(Colour c);  // lives for the run
-// Null: the default dialog font. At `dpi` dots to the inch; lives for the run.
-HFONT fontFor(const FontSpec* wanted, int dpi = 96);
+// Null: the default dialog font. At `dpi` dots to the inch, `smaller` pixels
+// less high; lives for the run.
+HFONT fontFor(const FontSpec* wanted, int dpi = 96, int smaller = 0);
+int lineHeight(HFONT font);
 Pixels loadPicture(std::string_view asset);
 // Nearest-neighbour scaling, the same pixels as the Qt backend's.
 Pixels scaled(const Pixels& src, int width, int height);
 void drawPixels(HDC dc, int x, int y, const Pixels& p);
 // A label's lines, broken with the widths of its own font.
-std::vector<std::wstring> breakLabel(const ControlDef& d, int width, int dpi);
+std::vector<std::wstring> breakLabel(const ControlDef& d, int width, int dpi, int smaller = 0);
 
 // --- Resolution (dpi.cpp) ---------------------------------------------------
 
@@ -51,6 +53,7 @@ struct Control {
     RECT rect{};
     HWND hwnd = nullptr;              // buttons and picture boxes
     std::vector<std::wstring> lines;  // labels, as broken for their width
+    int smaller = 0;                  // labels: pixels their face was made smaller to hold them
     Pixels picture;                   // picture boxes and images, at their drawn size
     Pixels picture96;                 // the same as drawn at 96 dpi, which `picture` enlarges
     float top = 0;                    // the top in twips, as last moved
