@@ -10,6 +10,14 @@ namespace forms::pad {
 
 namespace {
 
+// The windows as a pad sees them.
+enum class WindowKind {
+    MenuOnCursor,  // the key-preview menu, its cursor has the focus
+    MenuOnButton,  // the same menu, one of its buttons has the focus
+    Dialog,        // borderless dialogs and message boxes: Escape leaves
+    Page,          // framed windows with an OK button: closing is their way out
+};
+
 constexpr Command key(int keycode, bool shift = false) { return {Command::Kind::Key, keycode, shift}; }
 constexpr Command kNothing{};
 constexpr Command kClose{Command::Kind::Close};
@@ -41,6 +49,18 @@ constexpr std::array<Action, std::size_t(Source::Count)> kActionOf{
     Action::Accept, Action::Back, Action::Accept,           // South, East, Start
 };
 
+WindowKind windowKind(const WindowDef& def, bool buttonHasFocus)
+{
+    if (def.keyPreview)
+        return buttonHasFocus ? WindowKind::MenuOnButton : WindowKind::MenuOnCursor;
+    return def.border == BorderStyle::None ? WindowKind::Dialog : WindowKind::Page;
+}
+
+Command command(Action action, WindowKind window)
+{
+    return kMapping[std::size_t(action)].in[std::size_t(window)];
+}
+
 }  // namespace
 
 bool hasPadButtons(std::string_view caps)
@@ -66,18 +86,6 @@ bool hasPadButtons(std::string_view caps)
         if (code / bits < words.size() && (words[code / bits] >> (code % bits)) & 1)
             return true;
     return false;
-}
-
-WindowKind windowKind(const WindowDef& def, bool buttonHasFocus)
-{
-    if (def.keyPreview)
-        return buttonHasFocus ? WindowKind::MenuOnButton : WindowKind::MenuOnCursor;
-    return def.border == BorderStyle::None ? WindowKind::Dialog : WindowKind::Page;
-}
-
-Command command(Action action, WindowKind window)
-{
-    return kMapping[std::size_t(action)].in[std::size_t(window)];
 }
 
 Command commandFor(Action action, const Form* form)

@@ -43,15 +43,6 @@ struct Press {
 // capability bitmap Linux shows for it in sysfs (capabilities/key).
 bool hasPadButtons(std::string_view keyCapabilities);
 
-// The windows as a pad sees them.
-enum class WindowKind {
-    MenuOnCursor,  // the key-preview menu, its cursor has the focus
-    MenuOnButton,  // the same menu, one of its buttons has the focus
-    Dialog,        // borderless dialogs and message boxes: Escape leaves
-    Page,          // framed windows with an OK button: closing is their way out
-};
-WindowKind windowKind(const WindowDef& def, bool buttonHasFocus);
-
 // What a press does in a window: a key, or closing the window as its close
 // box would.
 struct Command {
@@ -61,9 +52,8 @@ struct Command {
     bool shift = false;
     friend bool operator==(const Command&, const Command&) = default;
 };
-Command command(Action action, WindowKind window);
 // What a press does in the window with the keyboard: one of our forms, or a
-// message box (null).
+// message box (null). The one place that decides it, for every backend.
 Command commandFor(Action action, const Form* form);
 
 // Pad events in, presses out. Pads are told apart by any number that stays

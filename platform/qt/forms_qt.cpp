@@ -34,6 +34,27 @@ namespace forms {
 
 namespace {
 
+// The virtual-key number of a Qt key (0 for keys without one).
+int virtualKey(int qtKey)
+{
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+        return qtKey;  // the same numbers
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return 112 + (qtKey - Qt::Key_F1);
+    static const std::map<int, int> keys{
+        {Qt::Key_Backspace, 8},      {Qt::Key_Tab, vk::Tab},     {Qt::Key_Backtab, vk::Tab},
+        {Qt::Key_Return, vk::Enter}, {Qt::Key_Enter, vk::Enter}, {Qt::Key_Shift, 16},
+        {Qt::Key_Control, 17},       {Qt::Key_Alt, 18},          {Qt::Key_Pause, 19},
+        {Qt::Key_CapsLock, 20},      {Qt::Key_Escape, vk::Escape}, {Qt::Key_Space, vk::Space},
+        {Qt::Key_PageUp, 33},        {Qt::Key_PageDown, 34},     {Qt::Key_End, 35},
+        {Qt::Key_Home, 36},          {Qt::Key_Left, vk::Left},   {Qt::Key_Up, vk::Up},
+        {Qt::Key_Right, vk::Right},  {Qt::Key_Down, vk::Down},   {Qt::Key_Insert, 45},
+        {Qt::Key_Delete, 46},
+    };
+    auto it = keys.find(qtKey);
+    return it == keys.end() ? 0 : it->second;
+}
+
 int shiftState(Qt::KeyboardModifiers mods)
 {
     return (mods & Qt::ShiftModifier ? kShiftMask : 0) | (mods & Qt::ControlModifier ? kCtrlMask : 0) |
@@ -348,26 +369,6 @@ QWidget* control(const Form& form, std::string_view name)
 {
     QtWindow* w = loadedWindow(form);
     return w ? w->control(name) : nullptr;
-}
-
-int virtualKey(int qtKey)
-{
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
-        return qtKey;  // the same numbers
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
-        return 112 + (qtKey - Qt::Key_F1);
-    static const std::map<int, int> keys{
-        {Qt::Key_Backspace, 8},      {Qt::Key_Tab, vk::Tab},     {Qt::Key_Backtab, vk::Tab},
-        {Qt::Key_Return, vk::Enter}, {Qt::Key_Enter, vk::Enter}, {Qt::Key_Shift, 16},
-        {Qt::Key_Control, 17},       {Qt::Key_Alt, 18},          {Qt::Key_Pause, 19},
-        {Qt::Key_CapsLock, 20},      {Qt::Key_Escape, vk::Escape}, {Qt::Key_Space, vk::Space},
-        {Qt::Key_PageUp, 33},        {Qt::Key_PageDown, 34},     {Qt::Key_End, 35},
-        {Qt::Key_Home, 36},          {Qt::Key_Left, vk::Left},   {Qt::Key_Up, vk::Up},
-        {Qt::Key_Right, vk::Right},  {Qt::Key_Down, vk::Down},   {Qt::Key_Insert, 45},
-        {Qt::Key_Delete, 46},
-    };
-    auto it = keys.find(qtKey);
-    return it == keys.end() ? 0 : it->second;
 }
 
 }  // namespace forms

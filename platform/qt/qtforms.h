@@ -42,7 +42,4 @@ void addDialogFont();
 // The picture of an asset, from the compiled-in resources.
 QString assetPath(std::string_view asset);
 
-// The virtual-key number of a Qt key (0 for keys without one).
-int virtualKey(int qtKey);
-
 }  // namespace forms
