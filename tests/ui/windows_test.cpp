@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QWindow>
 
 using namespace harness;
 
@@ -69,8 +70,15 @@ private slots:
     // that takes the native focus back to the cursor.
     void nativeKeysAndFocusGoThroughTheRuntime()
     {
-        whenModal("hlpfrm", [](QWidget&) {
+        // The menu behind a modal window is disabled natively and its buttons
+        // look the same; the modal window is transient for it.
+        const auto buttons = [] { return window("Form1")->grab().toImage().copy(0, 330, 312, 44); };
+        const QImage menu = buttons();
+        whenModal("hlpfrm", [&](QWidget& help) {
             QCOMPARE(focusName(), QString("Command1"));
+            QVERIFY(!window("Form1")->isEnabled() && help.isEnabled());
+            QCOMPARE(help.windowHandle()->transientParent(), window("Form1")->windowHandle());
+            QCOMPARE(buttons(), menu);
             QVERIFY(key(Qt::Key_Space));
         });
         QVERIFY(key(Qt::Key_H, Qt::AltModifier));
