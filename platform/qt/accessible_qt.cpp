@@ -23,6 +23,7 @@
 #include <QWidget>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace forms {
@@ -257,13 +258,17 @@ QAccessibleInterface* factory(const QString&, QObject* object)
     return nullptr;  // left out of the model: reached by no one
 }
 
-// A bridge to assistive technology that comes up after our first window has
-// told its focus has missed it: the runtime tells it again.
+// Whether events were dropped while no bridge to assistive technology was up.
+bool missed = false;
+
+// A bridge that comes up after our first window has told its focus (on a
+// busy machine it can take seconds) has missed it: the runtime tells it
+// again, once the bridge has set itself up.
 class Listening : public QAccessible::ActivationObserver {
 public:
     void accessibilityActiveChanged(bool active) override
     {
-        if (active)
+        if (active && std::exchange(missed, false))
             QMetaObject::invokeMethod(qApp, [] { assistiveTechnologyStarted(); }, Qt::QueuedConnection);
     }
 };
@@ -279,8 +284,10 @@ void installAccessibility()
 
 void tellList(QWidget* cursor, const std::vector<a11y::Event>& events)
 {
-    if (!QAccessible::isActive())
+    if (!QAccessible::isActive()) {
+        missed = true;
         return;
+    }
     for (const a11y::Event& e : events) {
         QAccessibleEvent event(cursor, e.kind == a11y::Event::Kind::Selection ? QAccessible::Selection
                                                                                : QAccessible::Focus);

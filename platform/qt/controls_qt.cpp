@@ -16,8 +16,6 @@
 #include <QMoveEvent>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QStyleOptionButton>
-#include <QStylePainter>
 
 #include <algorithm>
 
@@ -209,18 +207,12 @@ public:
     }
 
 protected:
-    // Drawn as enabled while its window is disabled behind a modal one: the
-    // window keeps its look.
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* e) override
     {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        option.state |= QStyle::State_Enabled;
-        option.palette.setCurrentColorGroup(isActiveWindow() ? QPalette::Active : QPalette::Inactive);
-        painter.drawControl(QStyle::CE_PushButton, option);
+        QPushButton::paintEvent(e);
         if (hasFocus()) {
-            drawFocusMark(painter, rect().adjusted(3, 2, -4, -3));
+            QPainter p(this);
+            drawFocusMark(p, rect().adjusted(3, 2, -4, -3));
         }
     }
 };
@@ -277,11 +269,6 @@ void setUpWindow(QWidget* window, const WindowDef& def)
         window->setWindowIcon(QIcon(QPixmap::fromImage(picture(assetPath(def.icon)))));
     QPalette pal = window->palette();
     pal.setColor(QPalette::Window, toColour(def.backColour, pal));
-    // A window blocked by a modal one is disabled, and looks as it did.
-    for (int role = 0; role < QPalette::NColorRoles; ++role)
-        if (role != QPalette::NoRole)
-            pal.setColor(QPalette::Disabled, QPalette::ColorRole(role),
-                         pal.color(QPalette::Active, QPalette::ColorRole(role)));
     window->setPalette(pal);
     window->setAutoFillBackground(true);
     const QRect client = pixelRect(def.client);

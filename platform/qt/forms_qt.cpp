@@ -70,6 +70,7 @@ public:
 
     Form& form;
     bool detached = false;
+    bool enabled = true;
     QPointer<QEventLoop> modalLoop;  // the loop showing it modally, while it runs
 
     // Installed on the window and each of its controls.
@@ -78,7 +79,14 @@ public:
         if (detached)
             return false;
         switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            return !enabled;
         case QEvent::KeyPress: {
+            if (!enabled)
+                return true;
             // A key a control ignores would travel on to its parents: the
             // runtime takes each key once, where it was first delivered.
             QWidget* first = focusWidget() ? focusWidget() : this;
@@ -160,9 +168,11 @@ public:
         QWidget* c = control(name);
         (c ? c : widget.data())->setFocus(Qt::OtherFocusReason);
     }
-    // Natively: Qt keeps input from a disabled window and its controls, whose
-    // look the window's palette keeps the same (setUpWindow).
-    void setEnabled(bool enabled) override { widget->setEnabled(enabled); }
+    // Qt's application modality keeps the user's input from the windows
+    // behind a modal one; a disabled window also drops any input that still
+    // reaches it. Its widgets stay enabled: Qt would clear their focus, tell
+    // assistive technology of it, and draw them greyed.
+    void setEnabled(bool enabled) override { widget->enabled = enabled; }
     // Qt tells of a focus change once the focus-in event has been handled, so
     // a click's focus would be told after what the runtime says of it: the
     // list's events go out from the event loop, after both.

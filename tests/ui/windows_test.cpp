@@ -70,15 +70,15 @@ private slots:
     // that takes the native focus back to the cursor.
     void nativeKeysAndFocusGoThroughTheRuntime()
     {
-        // The menu behind a modal window is disabled natively and its buttons
-        // look the same; the modal window is transient for it.
-        const auto buttons = [] { return window("Form1")->grab().toImage().copy(0, 330, 312, 44); };
-        const QImage menu = buttons();
+        // The modal window is transient for the menu, which is disabled: a
+        // press that reaches one of its buttons does not push it.
         whenModal("hlpfrm", [&](QWidget& help) {
             QCOMPARE(focusName(), QString("Command1"));
-            QVERIFY(!window("Form1")->isEnabled() && help.isEnabled());
             QCOMPARE(help.windowHandle()->transientParent(), window("Form1")->windowHandle());
-            QCOMPARE(buttons(), menu);
+            auto* exit = static_cast<QPushButton*>(control("Form1", "Command1"));
+            QTest::mousePress(exit, Qt::LeftButton);
+            QVERIFY(!exit->isDown());
+            QTest::mouseRelease(exit, Qt::LeftButton);
             QVERIFY(key(Qt::Key_Space));
         });
         QVERIFY(key(Qt::Key_H, Qt::AltModifier));
