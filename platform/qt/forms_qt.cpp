@@ -211,7 +211,9 @@ std::unique_ptr<Window> load(Form& form, const Form* owner)
     (void)setUp;
 
     const WindowDef& def = form.definition();
-    Qt::WindowFlags flags = Qt::Window;
+    // A window with an owner is a dialog: Qt's X11 side names the owner
+    // (WM_TRANSIENT_FOR) for dialogs only.
+    Qt::WindowFlags flags = owner ? Qt::Dialog : Qt::Window;
     if (def.border == BorderStyle::None) {
         flags |= Qt::FramelessWindowHint;
     } else {
