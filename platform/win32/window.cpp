@@ -226,6 +226,8 @@ LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l)
         const RECT* r = reinterpret_cast<const RECT*>(l);
         SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        if (form)
+            setIcons(form->definition().icon);
         layout();
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
@@ -311,13 +313,7 @@ std::unique_ptr<Window> load(Form& form, const Form* owner)
         SetWindowPos(h, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (!def.icon.empty()) {
-        const std::wstring icon = utf16(def.icon);
-        for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}})
-            SendMessageW(h, WM_SETICON, which,
-                         LPARAM(LoadImageW(module(), icon.c_str(), IMAGE_ICON, GetSystemMetrics(metric),
-                                           GetSystemMetrics(metric), LR_SHARED)));
-    }
+    fw->setIcons(def.icon);
 
     // The controls, placed by layout() at the window's resolution.
     fw->controls.reserve(def.controls.size());

@@ -34,6 +34,10 @@ HBRUSH brushFor(Colour c);  // lives for the run
 // less high; lives for the run.
 HFONT fontFor(const FontSpec* wanted, int dpi = 96, int smaller = 0);
 int lineHeight(HFONT font);
+// The sample's width in the face of a font of the designs at `dpi`, and how
+// wide it may be: the classic face's enlarged.
+int faceWidth(const FontSpec* wanted, int dpi);
+int faceLimit(const FontSpec* wanted, int dpi);
 Pixels loadPicture(std::string_view asset);
 // Nearest-neighbour scaling, the same pixels as the Qt backend's.
 Pixels scaled(const Pixels& src, int width, int height);
@@ -47,6 +51,8 @@ std::vector<std::wstring> breakLabel(const ControlDef& d, int width, int dpi, in
 int dpiOf(HWND h);
 // A rectangle in twips, in pixels at `dpi`.
 RECT pixelRect(const Rect& r, int dpi);
+// What a button's caption keeps clear of its edges on each side.
+int buttonMargin(int dpi);
 // The outer rectangle of a window whose client area is `client` at `dpi`.
 RECT frameFor(RECT client, DWORD style, int dpi);
 
@@ -80,6 +86,15 @@ struct FormWindow {
 
     // Places, sizes, breaks and scales every control at `dpi` (layout.cpp).
     void layout();
+    // Its icons at the sizes its resolution asks for (layout.cpp).
+    void setIcons(std::string_view asset);
+    HICON icons[2] = {};  // big, small; its own
+    ~FormWindow()
+    {
+        for (HICON icon : icons)
+            if (icon)
+                DestroyIcon(icon);
+    }
     Control* controlOf(HWND h);
     // A control took the native focus (a click): the runtime is told.
     void focusedNatively(HWND control);

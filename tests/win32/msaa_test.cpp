@@ -1,9 +1,10 @@
 // A screen reader's view of the real playdeck.exe from another process,
 // through MSAA: the focus at start, the events of the cursor's moves, a
 // button, a part dialog, Quick Help and About, no focusable object without a
-// name. The IAccessible IID is our own literal: a program answering with a
-// wrong one is seen by no client. Each wait gives up after 15 s, naming what
-// it waited for.   msaa_test <playdeck.exe>
+// name, no list where there is none, the titles' rectangles as laid out (run
+// at 144 dpi too). The IAccessible IID is our own literal: a program answering
+// with a wrong one is seen by no client. Each wait gives up after 15 s, naming
+// what it waited for; a wrong event fails at once.   msaa_test <playdeck.exe>
 #include <windows.h>
 #include <oleacc.h>
 
@@ -163,10 +164,38 @@ void noList(const std::wstring& caption)
         fail(L"'" + caption + L"' answers for a list it has not");
 }
 
+// Each title's rectangle is its row as the menu lays it out at its resolution:
+// from 120 + 840 k twips down, 840 high, 120 to 4560 across.
+void rowsAsLaidOut()
+{
+    HWND h = FindWindowW(L"PlaydeckForm", L"PLAYDECK");
+    IAccessible* list = nullptr;
+    if (AccessibleObjectFromWindow(h, 1, kIAccessible, reinterpret_cast<void**>(&list)) != S_OK)
+        fail(L"no list");
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    POINT o{};
+    ClientToScreen(h, &o);
+    const auto px = [dpi](int twips) { return int(twips * dpi / 1440.0 + 0.5); };
+    for (int k = 0; k < 6; ++k) {
+        VARIANT c{};
+        c.vt = VT_I4, c.lVal = k + 1;
+        long x = 0, y = 0, w = 0, hh = 0;
+        list->accLocation(&x, &y, &w, &hh, c);
+        const int top = 120 + 840 * k;
+        if (x != o.x + px(120) || y != o.y + px(top) || w != px(4560) - px(120) || hh != px(top + 840) - px(top))
+            fail(L"title " + std::to_wstring(k + 1) + L" at " + std::to_wstring(x - o.x) + L"," + std::to_wstring(y - o.y) +
+                 L" " + std::to_wstring(w) + L"x" + std::to_wstring(hh) + L" at " + std::to_wstring(dpi) + L" dpi");
+    }
+    list->Release();
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    SetProcessDPIAware();  // the menu's own pixels, not the system's scaling of them
     CoInitialize(nullptr);
     SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr, onEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
     std::wstring exe = argc == 2 ? argv[1] : L"?";
@@ -185,6 +214,7 @@ int wmain(int argc, wchar_t** argv)
     waitFor(L"six items, the first focused: " + focus(L"PLAYDECK"), [&] { return focus(L"PLAYDECK") == atStart; });
     if (titles.size() != 6)
         fail(L"six list items expected:", titles);
+    rowsAsLaidOut();
     for (std::size_t i = 1; i <= 7; ++i) {  // Down six times round, then Up
         const std::wstring& t = titles[i < 7 ? i % 6 : 5];
         press(i < 7 ? VK_DOWN : VK_UP, 0, {L"selection " + t, L"focus " + t});
