@@ -24,6 +24,8 @@ start_xvfb
 
 records() { find "$tmp" -maxdepth 1 -name 'record.[0-9]*' | wc -l; }
 gone() { ! visible "$1"; }
+keyboard() { test "$(xdotool getwindowfocus)" = "$(visible "$1")"; }  # keys go where the X focus is
+opened() { wait_for 10 "the window '$1' with the keyboard" keyboard "$1"; }
 owned() {  # owned <caption>: the window names the menu as its WM_TRANSIENT_FOR
   check "'$1' is not transient for the menu" bash -c "xprop -id $(visible "$1") WM_TRANSIENT_FOR | grep -q '# $(printf '0x%x' "$win")\$'"
 }
@@ -40,7 +42,7 @@ for row in "${plan[@]}"; do
   for i in "${!files[@]}"; do
     key Return
     if [ -n "$caption" ]; then
-      wait_for 10 "the dialog '$caption'" visible "$caption"
+      opened "$caption"
       [ "$i" = 0 ] && owned "$caption"
       for _ in $(seq "$i"); do key Tab; done
       key space
@@ -67,7 +69,7 @@ done
 for row in "Quick Help|alt+h|space" "About PLAYDECK|alt+a|Tab Tab Return"; do
   IFS='|' read -r caption open close <<< "$row"
   key "$open"
-  wait_for 10 "the window '$caption'" visible "$caption"
+  opened "$caption"
   owned "$caption"
   key $close
   wait_for 10 "the window '$caption' to close" gone "$caption"
