@@ -4,6 +4,7 @@
 // words of the Linux stand-in. Escape or a click closes the window.
 #include "standin_windows.h"
 
+#include "running.h"
 #include "utf16.h"
 
 #include <windows.h>
@@ -65,6 +66,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    forms::win32::holdRunningMark();
     int argc = 0;
     wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::optional<std::string> argument;
