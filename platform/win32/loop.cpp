@@ -7,6 +7,7 @@
 // after it are decided by the runtime.
 #include "backend.h"
 #include "gamepad_xinput.h"
+#include "running.h"
 #include "utf16.h"
 #include "window.h"
 
@@ -123,6 +124,8 @@ void errorReport(const std::string& message, const Form* owner)
 
 int run(int, char**, const Program& program)
 {
+    // The setup and the uninstaller wait while any PLAYDECK program runs.
+    win32::holdRunningMark();
     programName = utf16(program.name);
     instance(program.startForm).show();
     // Gamepads once the menu is up: the start-up does not wait for XInput.
