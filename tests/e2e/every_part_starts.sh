@@ -24,7 +24,8 @@ start_xvfb
 
 records() { find "$tmp" -maxdepth 1 -name 'record.[0-9]*' | wc -l; }
 gone() { ! visible "$1"; }
-keyboard() { test "$(xdotool getwindowfocus)" = "$(visible "$1")"; }  # keys go where the X focus is
+keyboard() { focused "$(visible "$1")"; }  # keys go where the X focus is
+started() { [ "$(records)" -ge "$1" ]; }
 opened() { wait_for 10 "the window '$1' with the keyboard" keyboard "$1"; }
 owned() {  # owned <caption>: the window names the menu as its WM_TRANSIENT_FOR
   check "'$1' is not transient for the menu" bash -c "xprop -id $(visible "$1") WM_TRANSIENT_FOR | grep -q '# $(printf '0x%x' "$win")\$'"
@@ -47,10 +48,10 @@ for row in "${plan[@]}"; do
       for _ in $(seq "$i"); do key Tab; done
       key space
       wait_for 10 "the dialog '$caption' to close" gone "$caption"
-      wait_for 10 "the menu to take the keyboard back" test "$(xdotool getwindowfocus)" = "$win"
+      wait_for 10 "the menu to take the keyboard back" focused "$win"
     fi
     n=$((n + 1))
-    wait_for 10 "start $n" test "$(records)" -ge "$n"
+    wait_for 10 "start $n" started "$n"
     expected+=("data/${files[$i]}.dat")
   done
   key Down

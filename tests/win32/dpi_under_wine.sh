@@ -58,7 +58,7 @@ for d in 96 144 192; do
   menu=$!
   wait_for 30 "the main menu at $d dpi" visible PLAYDECK
   win=$(visible PLAYDECK)
-  wait_for 10 "the menu to take the keyboard at $d dpi" test "$(xdotool getwindowfocus)" = "$win"
+  wait_for 10 "the menu to take the keyboard at $d dpi" focused "$win"
   read -r w h < <(size "$win")
   near "$w" "$(at 312 "$d")" && near "$h" "$(at 374 "$d")" || fail "client area ${w}x$h at $d dpi"
   sleep 0.3
