@@ -13,6 +13,7 @@ namespace forms {
 
 namespace {
 
+// Whether the environment variable has a value.
 bool set(const char* variable)
 {
     const char* value = std::getenv(variable);
@@ -48,13 +49,11 @@ QList<HeldMessage> heldMessages;
 
 void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    if (type != QtFatalMsg) {
-        heldMessages.append({type, message});
+    heldMessages.append({type, message});
+    if (type != QtFatalMsg)
         return;
-    }
     // Each window system Qt tried said why it failed, the last message only
     // that none was left: all of them, in order, one line each.
-    heldMessages.append({type, message});
     std::fputs("playdeck: cannot show the menu:\n", stderr);
     for (const HeldMessage& m : std::as_const(heldMessages))
         for (const QString& line : m.text.split(u'\n', Qt::SkipEmptyParts))
