@@ -26,14 +26,15 @@ fi
 source "$(dirname "$0")/../support/script.sh"
 unset QT_QPA_PLATFORM
 tmp=$(mktemp -d)
-trap 'kill ${sway:-} 2>/dev/null; finally' EXIT
+trap 'kill ${sway:-} $(cat "$tmp/record.standin" 2>/dev/null) 2>/dev/null; finally' EXIT
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND"' ERR
 app="$tmp/my games é"
 mkdir -p "$app/data" "$tmp/run" && chmod 700 "$tmp/run"
 cp "$playdeck" "$app/playdeck" && ln -s "$app/playdeck" "$tmp/link"
 # The emulator records its start as tests/core/recorder.cpp does, and shows the stand-in's window while asked to.
 printf '%s\n' '#!/bin/sh' 'printf "argc=%s\n%s\n%s\n%s\n" $(($# + 1)) "$0" "$1" "$PWD" > "$REC.$$.part" && mv "$REC.$$.part" "$REC.$$"' \
-  '[ ! -e "$REC.window" ] || exec "$STANDIN" "$@"' > "$app/data/Runcart.exe" && chmod +x "$app/data/Runcart.exe"
+  '[ ! -e "$REC.window" ] || { "$STANDIN" "$@" > /dev/null 2>&1 & echo $! >> "$REC.standin"; }' \
+  > "$app/data/Runcart.exe" && chmod +x "$app/data/Runcart.exe"
 export REC=$tmp/record STANDIN=$standin XDG_RUNTIME_DIR=$tmp/run
 printf '%s\n' 'output HEADLESS-1 resolution 1024x768' 'xwayland enable' 'input type:keyboard repeat_delay 100' \
   'input type:keyboard repeat_rate 50' > "$tmp/sway.conf"
@@ -53,10 +54,12 @@ def each(n): yield n; yield from (m for c in n["nodes"] + n["floating_nodes"] fo
 for n in each(json.load(sys.stdin)):
     if n.get("name") == sys.argv[1] and n.get("shell"):
         print(n["shell"], "focused" if n["focused"] else "-", "visible" if n["visible"] else "hidden")' "$1") " word
+  [ "$state" != "  " ] || return 1
   for word in "${@:2}"; do [[ $state == *" $word "* ]] || return 1; done
   [[ $state != *" xwayland focused "* ]] || [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]
 }
 open_menu() { (cd / && exec "$tmp/link" 2>> "$tmp/menu.log") & menu=$!; wait_for 20 "the menu with the keys" is PLAYDECK "$1" focused; }
+gone() { ! is "$1"; }
 in_front() { wait_for 10 "the menu to have the keys $1" is PLAYDECK focused; }
 fullscreen() { swaymsg -q "[title=\"^PLAYDECK\$\"] fullscreen $1"; }
 
@@ -89,6 +92,7 @@ play() {  # play <xwayland|xdg_shell>
   key Return
   wait_for 10 "the emulator's window with the keys" is "PLAYDECK stand-in emulator" focused
   key Escape
+  wait_for 10 "the emulator's window to close" gone "PLAYDECK stand-in emulator"
   in_front "back from the emulator"
   rm "$REC.window"
   key Up Return                         # Contra's dialog: the menu has the keys
