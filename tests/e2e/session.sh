@@ -67,7 +67,7 @@ play() {  # play <xwayland|xdg_shell>
   local shell=$1 n=0 expected=() row caption files i
   [ "$shell" = xdg_shell ] && export QT_QPA_PLATFORM=wayland
   echo "$shell:"
-  rm -f "$tmp/menu.log"
+  : > "$tmp/menu.log"
   open_menu "$shell"
   for row in "Teenage Mutant Ninja Turtles|kora1 kora2 kora3" "Captain Tsubasa|vemi1 vemi2" "Ninja Gaiden|palu1 palu2" \
              "Contra|bexo zuna" "|mado3" "Duck Tales|lori1 lori2"; do  # dialog caption | its parts, top to bottom
