@@ -22,7 +22,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # run (a virtual display and a screenshot when there is no display).
 run_packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libfontconfig-dev libglib2.0-dev libsdl2-dev libsdl2-2.0-0 libx11-dev
+  qt6-base-dev qt6-base-dev-tools qt6-wayland libgl-dev libfontconfig-dev libglib2.0-dev libsdl2-dev libsdl2-2.0-0 libx11-dev
   fonts-liberation2 fonts-wine fontconfig
   xvfb xauth xdotool imagemagick
 )
@@ -35,6 +35,8 @@ test_packages=(
   wine64 openbox
   # What a screen reader hears: a session bus and an AT-SPI bus of the test's own, read with pyatspi.
   dbus at-spi2-core python3-pyatspi
+  # A Wayland desktop: sway run headless, XWayland, screenshots, our virtual keyboard's build.
+  sway xwayland grim libwayland-dev libwayland-bin libxkbcommon-dev
   # Wine's X11 driver loads these at run time; libwine only recommends them.
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3
 )

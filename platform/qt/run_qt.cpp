@@ -1,6 +1,6 @@
-// The program's start on Qt: the application object, a plain line instead of
-// an abort when no display can be reached, the event loop, and gamepads
-// once the menu is shown.
+// The program's start on Qt: the window system, the application object, plain
+// lines instead of an abort when no display can be reached, the event loop,
+// and gamepads once the menu is shown.
 #include "qtforms.h"
 
 #include <QApplication>
@@ -13,19 +13,33 @@ namespace forms {
 
 namespace {
 
-// Qt aborts when it cannot reach a display; say so plainly instead.
-bool displayReachable()
+// Whether the environment variable has a value.
+bool set(const char* variable)
 {
-    auto set = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value && *value;
-    };
-    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+    const char* value = std::getenv(variable);
+    return value && *value;
+}
+
+// Qt aborts when it cannot reach a display; say so plainly instead.
+bool displayReachable() { return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM"); }
+
+// On a Wayland desktop with X11 beside it (XWayland), X11 first: there the
+// desktop draws the title bar the windows define (close box, no minimize or
+// maximize button) and puts each window where it asks to be, while Qt's own
+// Wayland title bar has all three buttons and Wayland places windows itself.
+// Native Wayland when X cannot be reached. A platform the player names in
+// QT_QPA_PLATFORM is left alone. Returns whether it chose.
+bool chooseWindowSystem()
+{
+    if (set("QT_QPA_PLATFORM") || !set("DISPLAY") || !set("WAYLAND_DISPLAY"))
+        return false;
+    qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+    return true;
 }
 
 // While the application object is being made, messages are held back: a fatal
-// one means the window system could not be reached, and then one plain line
-// and a failure exit say so; otherwise they go out as usual afterwards.
+// one means no window system could be reached, and then plain lines and a
+// failure exit say so; otherwise they go out as usual afterwards.
 QtMessageHandler usualMessages = nullptr;
 struct HeldMessage {
     QtMsgType type;
@@ -35,13 +49,16 @@ QList<HeldMessage> heldMessages;
 
 void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    if (type == QtFatalMsg) {
-        // The first thing Qt complained about names the cause best.
-        const QString cause = heldMessages.isEmpty() ? message : heldMessages.constFirst().text;
-        std::fprintf(stderr, "playdeck: cannot show the menu: %s\n", qPrintable(cause.simplified()));
-        std::_Exit(1);
-    }
     heldMessages.append({type, message});
+    if (type != QtFatalMsg)
+        return;
+    // Each window system Qt tried said why it failed, the last message only
+    // that none was left: all of them, in order, one line each.
+    std::fputs("playdeck: cannot show the menu:\n", stderr);
+    for (const HeldMessage& m : std::as_const(heldMessages))
+        for (const QString& line : m.text.split(u'\n', Qt::SkipEmptyParts))
+            std::fprintf(stderr, "  %s\n", qPrintable(line.trimmed()));
+    std::_Exit(1);
 }
 
 void releaseMessages()
@@ -61,7 +78,10 @@ int run(int argc, char** argv, const Program& program)
         return 1;
     }
     usualMessages = qInstallMessageHandler(startupMessages);
+    const bool chosen = chooseWindowSystem();
     QApplication app(argc, argv);
+    if (chosen)
+        qunsetenv("QT_QPA_PLATFORM");  // the emulator chooses its own
     releaseMessages();
     QGuiApplication::setDesktopFileName(qstr(program.appId));
     QCoreApplication::setApplicationName(qstr(program.name));

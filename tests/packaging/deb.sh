@@ -28,6 +28,7 @@ for needed in fonts-wine fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6core6
   check "does not depend on $needed: $depends" grep -qE ", $needed[ ,]" <<< "$depends"
 done
 
+check "recommends $(field Recommends)" test "$(field Recommends)" = "libsdl2-2.0-0, qt6-wayland"
 dpkg-deb -x "$deb" "$tmp/root"
 usr="$tmp/root/usr"
 check "usr/games/playdeck is not the link ../lib/playdeck/playdeck" \

@@ -3,7 +3,7 @@
 # layout, the one application id, a valid menu entry starting the installed
 # command by its full path, the install manifest, that a second install
 # keeps an emulator already in data/ but not an old stand-in, and the uninstall. (Starting the menu
-# through a link and its emulator beside the real binary: e2e_every_part_starts.)
+# through a link and its emulator beside the real binary: e2e_wayland_session.)
 #   install_and_launch.sh <build dir> <app id>
 set -euo pipefail
 build=$1 id=$2

@@ -43,16 +43,21 @@ wine_finally() {
   [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
   (exit $status); finally
 }
-# The menu from / on that display (its errors to $tmp/menu.log); returns once
-# its window `win` has the keyboard.
+# visible <title>: the id of the window of that title on the X display, if shown.
 visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
 focused() { test "$(xdotool getwindowfocus 2>/dev/null)" = "$1"; }  # asked afresh at each try of wait_for
-start_menu() {
-  (cd / && exec "$1" 2>> "$tmp/menu.log") &
-  menu=$!
-  wait_for 20 "the menu window" visible PLAYDECK
-  win=$(visible PLAYDECK)
-  wait_for 10 "the menu to take the keyboard" focused "$win"
+# The emulator's starts, each recorded by tests/core/recorder.cpp (or the same
+# lines) as $tmp/record.<pid>.
+records() { find "$tmp" -maxdepth 1 -name 'record.[0-9]*' | wc -l; }
+started() { [ "$(records)" -ge "$1" ]; }
+started_all() {  # started_all <app> <file...>: data/<file>.dat each started once, beside and in <app>; forgets them
+  local app=$1 f argc prog arg cwd args=(); shift
+  for f in "$tmp"/record.[0-9]*; do
+    { read -r argc; read -r prog; read -r arg; read -r cwd; } < "$f"
+    args+=("$arg"); rm "$f"
+    check "$f: $argc | $prog | $cwd" test "$argc $prog $cwd" = "argc=2 $app/data/Runcart.exe $app"
+  done
+  check "started ${args[*]}, expected $*" test "$(printf '%s\n' "${args[@]}" | sort)" = "$(printf 'data/%s.dat\n' "$@" | sort)"
 }
 ends() {  # ends <how>: the menu ends by itself, with status 0
   wait_for 10 "$1 to end the program" bash -c "! kill -0 $menu 2>/dev/null"

@@ -33,8 +33,6 @@ isActive() {
 waitFor() { wait_for 30 "window '$1' to be active" isActive "$1"; }
 none() { [ -z "$(windows "$1")" ]; }
 waitGone() { wait_for 30 "window '$1' to close" none "$1"; waitFor PLAYDECK; }
-records() { find "$tmp" -maxdepth 1 -name 'record.[0-9]*' | wc -l; }
-started() { [ "$(records)" -ge "$1" ]; }
 recorderGone() {  # nor its console, which may show a window even after the recorder ended
   for p in $(pgrep -f 'Runcart|conhost'); do tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix" && return 1; done
   return 0
