@@ -64,7 +64,7 @@ gone() { ! is "$1"; }
 owned() {  # owned <title>: through XWayland, the window is transient for the menu
   local id menu
   [ "$shell" = xwayland ] || return 0
-  id=$(xdotool search --name "^$1\$" | head -n1) menu=$(xdotool search --name '^PLAYDECK$' | head -n1)
+  id=$(visible "$1") menu=$(visible PLAYDECK)
   check "'$1' is not transient for the menu" bash -c "xprop -id $id WM_TRANSIENT_FOR | grep -q '# $(printf 0x%x "$menu")\$'"
 }
 in_front() { wait_for 10 "the menu to have the keys $1" is PLAYDECK focused; }
