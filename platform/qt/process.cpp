@@ -35,6 +35,9 @@ std::optional<std::string> SystemProcessStarter::start(const playdeck::LaunchCom
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, command.workingDirectory.c_str());
+    // The emulator gets standard input, output and error, and no descriptor
+    // the menu was handed by whatever started it.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     sigset_t none, all;

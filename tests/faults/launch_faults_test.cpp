@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace harness;
 
@@ -130,9 +131,11 @@ private slots:
 
     // An application directory that a shell would split or interpret, the
     // program started from another working directory: exactly the emulator,
-    // with exactly its argument, in the application directory.
+    // with exactly its argument, in the application directory, with no
+    // descriptor but the standard three.
     void strangeDirectoriesStartExactlyTheEmulator()
     {
+        const int inherited = dup(2);  // as one handed down to the menu by what started it
         // Each name, and what a split at a blank or ';' would start instead.
         const std::pair<QString, QString> dirs[] = {{"play deck", "play"}, {"it's \"here\" now", "it's"},
             {"$(touch pwned) x", "$(touch"}, {"games;touch pwned", "games"},
@@ -148,10 +151,12 @@ private slots:
             const playdeck::LaunchResult r = playdeck::launch("\\data\\Runcart.exe data\\mado3.dat", dir.toStdString(), system);
             QVERIFY2(r.started, r.message.c_str());
             const auto got = waitForRecords(base.filePath("record"), 1);
-            QCOMPARE(got.values(), QList<QStringList>{QStringList({"argc=2", dir + "/data/Runcart.exe", "data/mado3.dat", dir})});
+            QCOMPARE(got.values(),
+                     QList<QStringList>{QStringList({"argc=2", dir + "/data/Runcart.exe", "data/mado3.dat", dir, "fds=3"})});
             QVERIFY(!QFile::exists(base.filePath("pwned")) && !QFile::exists(dir + "/pwned"));
             QVERIFY(allReaped(got.keys()));
         }
+        close(inherited);
     }
 
     void hundredsOfLaunchesFromTheMenuLeaveNothingBehind()
@@ -171,7 +176,7 @@ private slots:
         const auto got = waitForRecords(record, count);
         QCOMPARE(got.size(), count);
         for (const QStringList& r : got)
-            QCOMPARE(r, QStringList({"argc=2", emulator(), "data/mado3.dat", appDir()}));
+            QCOMPARE(r, QStringList({"argc=2", emulator(), "data/mado3.dat", appDir(), "fds=3"}));
         QCOMPARE(openDescriptors(), fdsBefore);
         QVERIFY2(allReaped(got.keys()), "an emulator that ended was not reaped");
         QCOMPARE(cursorTop(), playdeck::entries()[4].stop);
