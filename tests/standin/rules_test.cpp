@@ -1,0 +1,242 @@
+// The stand-in's rules on this system's real files, the same table on Linux
+// and under Wine: where a game's file is found, what is wrong with it, what the
+// player is told (every problem at once), and that a game handed over by a
+// stand-in is never handed on.
+#include "standin.h"
+
+#include "doctest.h"
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#ifdef _WIN32
+#include <windows.h>
+constexpr standin::System kSystem = standin::System::Windows;
+#else
+#include <unistd.h>
+constexpr standin::System kSystem = standin::System::Linux;
+#endif
+
+using namespace standin;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string text(const fs::path &p) { return reinterpret_cast<const char *>(p.u8string().c_str()); }
+
+// iNES headers: program ROM in 16 KiB units, character ROM in 8 KiB units,
+// flags 6 (4: a 512-byte trainer) and 7 (8: NES 2.0, byte 9 high bits).
+std::string image(int prg, int chr, int flags6, int flags7, int byte9, std::size_t size)
+{
+    std::string bytes = std::string("NES\x1A", 4) + char(prg) + char(chr) + char(flags6) + char(flags7) + '\0' + char(byte9);
+    bytes.resize(size, '\0');
+    return bytes;
+}
+const std::string kGood = image(1, 1, 0, 0, 0, 16 + 16384 + 8192), kFolder = "/", kLocked = "!";
+
+// Copies put in places ("user" the player's games folder, "shared" one for
+// every user, Linux only, "app" beside the program, "out" elsewhere) and what
+// is found: its kind, where, and what the player is told, in that order.
+// Every row has no emulator, which is said as well.
+struct Row {
+    const char *label;
+    std::map<std::string, std::string> files;
+    const char *argument;
+    FileKind kind;
+    const char *found;
+    std::vector<const char *> says;
+};
+const Row kRows[] = {
+    {"the player's first", {{"user:data/palu2.dat", kGood}, {"shared:data/palu2.dat", kGood}, {"app:data/palu2.dat", kGood}},
+     "data/palu2.dat", FileKind::Ines, "user:data/palu2.dat", {"You asked to play Ninja Gaiden 2.", "Its file data/palu2.dat is at"}},
+    {"then the shared ones", {{"shared:data/palu2.dat", kGood}, {"app:data/palu2.dat", kGood}},
+     "data/palu2.dat", FileKind::Ines, "shared:data/palu2.dat", {}},
+    {"a folder of the name is passed by", {{"user:data/palu2.dat/x.nes", kGood}, {"app:data/palu2.dat", kGood}},
+     "data\\palu2.dat", FileKind::Ines, "app:data/palu2.dat", {}},
+    {"letter case", {{"app:DATA/Palu2.DAT", kGood}}, "data/palu2.dat", FileKind::Ines, "app:DATA/Palu2.DAT", {}},
+    {"locked, then readable", {{"user:data/palu2.dat", kLocked}, {"app:data/palu2.dat", kGood}},
+     "data/palu2.dat", FileKind::Ines, "app:data/palu2.dat", {}},
+    {"locked, the player's", {{"user:data/palu2.dat", kLocked}}, "data/palu2.dat", FileKind::Unreadable,
+     "user:data/palu2.dat", {"The game file cannot be read: ", "Make it readable: "}},
+    {"locked, beside the program", {{"app:data/palu2.dat", kLocked}}, "data/palu2.dat", FileKind::Unreadable,
+     "app:data/palu2.dat", {"cannot be read", "or put your own copy of the game's iNES image into "}},
+    {"nowhere", {{"out:data/palu2.dat", kGood}}, "data/palu2.dat", FileKind::Missing, nullptr,
+     {"The game file palu2.dat is missing.", "Put the game's iNES image into ", " and name it palu2.dat."}},
+    {"near misses everywhere",
+     {{"user:data/palu2.dat.nes", kGood}, {"user:data/Palu2.nes", kGood}, {"user:data/palu1.nes", kGood},
+      {"app:data/palu2.dat/", kFolder}, {"app:data/palu2.zip", "PK"}, {"app:data/palu2.dat.zip", "PK"},
+      {"app:data/palu2.dat.7z", "7z"}, {"app:data/palu2.dat.txt", "x"}},
+     "data/palu2.dat", FileKind::Missing, nullptr,
+     {"missing.", "In ", "there is palu2.dat.nes", "rename it to palu2.dat.", "there is Palu2.nes: rename it to palu2.dat.",
+      ", palu2.dat is a folder, not a file", "the archive palu2.dat.7z: unpack the .nes file from it and name that palu2.dat.",
+      "the archive palu2.dat.zip", "the archive palu2.zip"}},
+    {"climbing out with ..", {{"above:data/palu2.dat", kGood}}, "../data/palu2.dat", FileKind::Missing, nullptr,
+     {"Looked for ../data/palu2.dat only at ", "Put the game's iNES image there"}},
+    {".. in the middle", {{"user:data/palu2.dat", kGood}}, "data/../data/palu2.dat", FileKind::Missing, nullptr,
+     {"only at "}},
+    {"absolute", {{"user:data/palu2.dat", kGood}}, "{out}/palu2.dat", FileKind::Missing, nullptr, {"only at "}},
+    {"absolute, found", {{"out:Palu2.dat", kGood}}, "{out}/palu2.dat", FileKind::Ines, "out:Palu2.dat", {}},
+    {"truncated", {{"user:data/palu2.dat", image(2, 1, 0, 0, 0, 5000)}}, "data/palu2.dat", FileKind::Truncated,
+     "user:data/palu2.dat", {"damaged or incomplete: its header calls for 40976 bytes, but the file has 5000.",
+                             "Get the game's iNES image again"}},
+    {"a trainer not there", {{"user:data/palu2.dat", image(1, 1, 4, 0, 0, 24592)}}, "data/palu2.dat",
+     FileKind::Truncated, "user:data/palu2.dat", {"calls for 25104 bytes, but the file has 24592."}},
+    {"NES 2.0 sizes", {{"user:data/palu2.dat", image(1, 1, 0, 8, 0x10, 24592)}}, "data/palu2.dat",
+     FileKind::Truncated, "user:data/palu2.dat", {"calls for 2121744 bytes"}},
+    {"empty", {{"user:data/palu2.dat", ""}}, "data/palu2.dat", FileKind::Empty, "user:data/palu2.dat",
+     {"The game file is empty"}},
+    {"a zip", {{"app:data/palu2.dat", "PK\x03\x04rest"}}, "data/palu2.dat", FileKind::Archive, "app:data/palu2.dat",
+     {"packed archive", "Unpack the .nes file from the archive and rename it to palu2.dat."}},
+    {"a 7z", {{"user:data/palu2.dat", "7z\xBC\xAF\x27\x1C"}}, "data/palu2.dat", FileKind::Archive,
+     "user:data/palu2.dat", {"packed archive"}},
+    {"not iNES", {{"app:data/palu2.dat", "hello"}}, "data/palu2.dat", FileKind::NotInes, "app:data/palu2.dat",
+     {"not an iNES image", "renamed to palu2.dat"}},
+};
+
+struct Tree {
+#ifdef _WIN32
+    fs::path root = fs::temp_directory_path() / (L"standin rules \u00e9 " + std::to_wstring(GetCurrentProcessId()));
+#else
+    fs::path root = fs::temp_directory_path() / ("standin rules \u00e9 " + std::to_string(getpid()));
+#endif
+    std::map<std::string, fs::path> dirs{
+        {"user", kSystem == System::Windows ? root / "Local" / "PLAYDECK" : root / "home/.local/share/playdeck"},
+        {"shared", root / "usr/share/playdeck"}, {"app", root / "app"}, {"out", root / "out"},
+        {"above", kSystem == System::Windows ? root / "Local" : root / "home/.local/share"}};
+    std::map<std::string, std::string> env{{"HOME", text(root / "home")},
+                                           {"XDG_DATA_DIRS", text(root / "usr/share")},
+                                           {"LOCALAPPDATA", text(root / "Local")}};
+    Places places;
+
+    Tree()
+    {
+        fs::remove_all(root);
+        fs::create_directories(dirs["app"]);
+        places = placesFor(kSystem, [&](const char *name) { return env[name]; }, text(dirs["app"]),
+                           text(dirs["app"] / "data" / "Runcart.exe"));
+    }
+    ~Tree() { fs::remove_all(root); }
+    fs::path at(const std::string &where) const
+    {
+        const std::size_t colon = where.find(':');
+        return (dirs.at(where.substr(0, colon)) / where.substr(colon + 1)).make_preferred();
+    }
+};
+
+} // namespace
+
+TEST_CASE("where the game's file is found, what is wrong with it, and all that is said about it")
+{
+    for (const Row &row : kRows) {
+        INFO(std::string(row.label));
+        Tree tree;
+        bool locked = false, shared = false;
+        for (const auto &[where, bytes] : row.files) {
+            locked |= bytes == kLocked;
+            shared |= where.starts_with("shared:");
+            fs::create_directories(tree.at(where).parent_path());
+            if (bytes == kFolder)
+                fs::create_directories(tree.at(where));
+            else
+                std::ofstream(tree.at(where), std::ios::binary) << (bytes == kLocked ? kGood : bytes);
+        }
+        if (shared && kSystem == System::Windows)
+            continue; // no shared games folder there
+#ifdef _WIN32
+        // Unreadable: held open by a program that shares it with nobody.
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (locked)
+            held = CreateFileW(tree.at("user:data/palu2.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (locked && held == INVALID_HANDLE_VALUE)
+            held = CreateFileW(tree.at("app:data/palu2.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+#else
+        if (locked && geteuid() == 0) {
+            MESSAGE("root reads every file: the run as an ordinary user covers this row");
+            continue;
+        }
+        for (const auto &[where, bytes] : row.files)
+            if (bytes == kLocked)
+                fs::permissions(tree.at(where), fs::perms::none);
+#endif
+        std::string argument = row.argument;
+        if (argument.starts_with("{out}"))
+            argument = text(tree.dirs["out"]) + argument.substr(5);
+        const Situation s = probe(argument, tree.places, systemFiles());
+#ifdef _WIN32
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+#endif
+        CHECK(int(s.file.kind) == int(row.kind));
+        CHECK(s.file.path == (row.found ? text(tree.at(row.found)) : s.file.path));
+        const std::vector<Line> lines = describe(s, tree.places);
+        std::string told;
+        int problems = 0;
+        for (const Line &line : lines) {
+            told += line.text + "\n";
+            problems += line.tone == Tone::Problem;
+            CHECK_MESSAGE((std::isupper(line.text.front()) && line.text.back() == '.'), line.text);
+        }
+        CAPTURE(told);
+        std::size_t from = 0;
+        for (const char *part : row.says) {
+            from = told.find(part, from);
+            CHECK_MESSAGE(from != std::string::npos, part);
+        }
+        // Both the game's problem and the missing emulator, at once.
+        CHECK(problems == (row.kind == FileKind::Ines ? 1 : 2));
+        CHECK(told.find(kSystem == System::Windows ? "No program is chosen to open NES images"
+                                                   : "No NES emulator is installed.") != std::string::npos);
+        if (s.file.onlyAsGiven) {
+            CHECK(s.playerFolder.empty());
+        } else if (row.kind == FileKind::Missing) {
+            std::vector<std::string> looked{text(tree.dirs["user"])};
+            if (kSystem == System::Linux)
+                looked.push_back(text(tree.dirs["shared"]));
+            looked.push_back(text(tree.dirs["app"]));
+            CHECK(s.file.lookedIn == looked);
+            makePlayerFolder(s, systemFiles());
+            CHECK(fs::is_directory(tree.dirs["user"] / "data"));
+        }
+    }
+}
+
+// A platform whose emulator records what it is handed.
+struct Recording : Platform {
+    std::vector<std::string> handed, shown;
+    Emulator emulator(const Places &) override { return {Choice::Association, "Emu", "/emu"}; }
+    std::string handOff(const Emulator &, const std::string &file, const std::string &marker) override
+    {
+        handed = {file, marker};
+        return {};
+    }
+    void show(const std::vector<Line> &lines) override
+    {
+        for (const Line &line : lines)
+            shown.push_back(line.text);
+    }
+};
+
+TEST_CASE("a good game goes to the emulator marked with its file, and with that mark it goes no further")
+{
+    Tree tree;
+    const fs::path game = tree.at("app:data/palu2.dat");
+    fs::create_directories(game.parent_path());
+    std::ofstream(game, std::ios::binary) << kGood;
+    const std::string id = systemFiles().identity(text(game));
+    REQUIRE(!id.empty());
+    Recording first;
+    CHECK(run(std::string("data/palu2.dat"), tree.places, [&](const char *name) { return tree.env[name]; },
+              systemFiles(), first) == 0);
+    CHECK(first.handed == std::vector<std::string>{text(game), id});
+
+    tree.env[kHandOffMarker] = id;
+    Recording again;
+    CHECK(run(std::string("data/palu2.dat"), tree.places, [&](const char *name) { return tree.env[name]; },
+              systemFiles(), again) == 1);
+    CHECK(again.handed.empty());
+    REQUIRE(again.shown.size() > 3);
+    CHECK(again.shown[2].starts_with("The emulator chosen, Emu, the program Windows opens NES images (.nes files) "
+                                     "with (/emu), is PLAYDECK's own stand-in"));
+}
