@@ -26,12 +26,10 @@ key() { xdotool key --delay 20 "$@"; }
 
 start_menu "$tmp/link"
 n=0 expected=()
-# Dialog captions and their parts' data files, top to bottom in the menu.
-plan=("Teenage Mutant Ninja Turtles|kora1 kora2 kora3" "Captain Tsubasa|vemi1 vemi2" "Ninja Gaiden|palu1 palu2"
-      "Contra|bexo zuna" "|mado3" "Duck Tales|lori1 lori2")
+mapfile -t plan < <(titles)
 for row in "${plan[@]}"; do
-  caption=${row%%|*}
-  read -r -a files <<< "${row#*|}"
+  IFS='|' read -r caption _ list <<< "$row"
+  read -r -a files <<< "$list"
   for i in "${!files[@]}"; do
     key Return
     if [ -n "$caption" ]; then
