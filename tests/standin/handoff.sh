@@ -7,9 +7,7 @@
 #   handoff.sh <Runcart.exe> <screenshot dir>
 set -uo pipefail
 standin=$1 shots=$2
-for t in Xvfb xdotool xwininfo xprop import dbus-daemon dbus-monitor python3; do
-  command -v "$t" >/dev/null || { echo "FAIL: $t missing"; exit 1; }
-done
+for t in Xvfb xdotool xwininfo xprop import dbus-daemon dbus-monitor python3; do command -v "$t" >/dev/null || { echo "FAIL: $t missing"; exit 1; }; done
 source "$(dirname "$0")/../support/script.sh"
 tmp=$(mktemp -d) bus= monitor=
 trap 'status=$?; kill $bus $monitor 2>/dev/null; (exit $status); finally' EXIT
@@ -21,23 +19,17 @@ game=$tmp/data/playdeck/data/Palu2.dat
 export HOME=$tmp/home XDG_DATA_HOME=$tmp/data XDG_CONFIG_HOME=$tmp/config XDG_DATA_DIRS=$tmp/none \
   XDG_CONFIG_DIRS=$tmp/none PATH=$tmp/bin:/usr/bin:/bin
 fail() { echo "FAIL: $*"; [ -s "$tmp/said" ] && { echo "--- the stand-in said:"; cat "$tmp/said"; }; exit 1; }
+says() { grep -qF "$1" "$tmp/said" || fail "the stand-in did not say \"$1\""; }
 
 # A session bus of our own that starts services from $tmp/services, and a
 # monitor that writes down every org.freedesktop.Application.Open call.
-cat > "$tmp/bus.conf" <<EOF
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$tmp</listen>
-  <servicedir>$tmp/services</servicedir>
-  <auth>EXTERNAL</auth>
+printf '<busconfig><type>session</type><listen>unix:dir=%s</listen><servicedir>%s</servicedir><auth>EXTERNAL</auth>
   <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-EOF
+</busconfig>\n' "$tmp" "$tmp/services" > "$tmp/bus.conf"
 dbus-daemon --config-file="$tmp/bus.conf" --nofork --print-address=3 3>"$tmp/bus.address" &
 bus=$!
 wait_for 10 "the session bus" test -s "$tmp/bus.address"
-export DBUS_SESSION_BUS_ADDRESS
-DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$tmp/bus.address")
+export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$tmp/bus.address")
 dbus-monitor "type='method_call',interface='org.freedesktop.Application',member='Open'" > "$tmp/opened" 2>&1 &
 monitor=$!
 wait_for 10 "the bus monitor" grep -q NameAcquired "$tmp/opened"
@@ -66,18 +58,17 @@ handsOff() {  # handsOff <why>: it ends with status 0, saying why that emulator
   kill -0 "$menu" 2>/dev/null && fail "the stand-in shows its window instead of handing off"
   wait "$menu" || fail "the stand-in ended with status $? instead of handing off"
   menu=
-  grep -qF "$1" "$tmp/said" || fail "the stand-in did not say \"$1\""
+  says "$1"
 }
 # Its window: not maximized, smaller than the screen; closed by Escape or a click
 # (`closes <key or click> <what it said> [screenshot]`), after which it ends with status 1.
 closes() {
   wait_for 20 "the stand-in's window" settled
   kill -0 "$menu" 2>/dev/null || fail "the stand-in ended instead of showing its window"
-  local win size
+  local win w h status=0
   win=$(visible "PLAYDECK stand-in emulator")
-  grep -qF "$2" "$tmp/said" || fail "the stand-in did not say \"$2\""
-  size=$(xwininfo -id "$win" | awk '/Width:/{w=$NF} /Height:/{h=$NF} END{print w, h}')
-  read -r w h <<< "$size"
+  says "$2"
+  read -r w h < <(xwininfo -id "$win" | awk '/Width:/{w=$NF} /Height:/{h=$NF} END{print w, h}')
   [ "$w" -lt 1024 ] && [ "$h" -lt 768 ] || fail "the window is $w x $h on a 1024 x 768 screen"
   xprop -id "$win" _NET_WM_STATE | grep -q MAXIMIZED && fail "the window is maximized"
   [ -n "${3:-}" ] && import -window "$win" "$shots/$3.png"
@@ -85,26 +76,23 @@ closes() {
   wait_for 10 "the window to take the keyboard" test "$(xdotool getwindowfocus)" = "$win"
   if [ "$1" = click ]; then xdotool mousemove --window "$win" 20 20 click 1; else xdotool key "$1"; fi
   wait_for 10 "the window to close" bash -c "! kill -0 $menu 2>/dev/null"
-  local status=0
   wait "$menu" || status=$?
   menu=
   [ "$status" = 1 ] || fail "the stand-in ended with status $status after its window"
 }
 
 # The player's application, else the "nes" alternative, gets the game's full path.
-recorder "$tmp/bin/recorder"
-recorder "$tmp/bin/mednafen"
+recorder "$tmp/bin/recorder" && recorder "$tmp/bin/mednafen"
 entry recorder "$tmp/bin/recorder %f"
-play
-handsOff "starting recorder, the application your desktop opens NES images with"
-wait_for 10 "the recorder's record" test -e "$tmp/record"
-[ "$(cat "$tmp/record")" = "$(printf '%s\n' "$tmp/bin/recorder" "$tmp/app" "$game")" ] || fail "recorded $(cat "$tmp/record")"
-rm "$tmp/config/mimeapps.list"
-ln -s mednafen "$tmp/bin/nes"
-play
-handsOff "starting mednafen, the system's \"nes\" alternative"
-wait_for 10 "the recorder's record" test -e "$tmp/record"
-[ "$(cat "$tmp/record")" = "$(printf '%s\n' "$tmp/bin/nes" "$tmp/app" "$game")" ] || fail "recorded $(cat "$tmp/record")"
+for row in "recorder|starting recorder, the application your desktop opens NES images with" \
+           "nes|starting mednafen, the system's \"nes\" alternative"; do
+  play
+  handsOff "${row#*|}"
+  wait_for 10 "the recorder's record" test -e "$tmp/record"
+  [ "$(cat "$tmp/record")" = "$(printf '%s\n' "$tmp/bin/${row%%|*}" "$tmp/app" "$game")" ] || fail "recorded $(cat "$tmp/record")"
+  rm -f "$tmp/config/mimeapps.list"
+  ln -sf mednafen "$tmp/bin/nes"
+done
 rm "$tmp/bin/nes" "$tmp/bin/mednafen"
 
 # The stand-in itself as the application, by another name: it starts nothing.
@@ -115,14 +103,13 @@ closes Escape "is PLAYDECK's own stand-in (this program) or starts it" standin_o
 ! grep -q starting "$tmp/said" || fail "the stand-in started itself"
 # Through a wrapper, which counts its starts: one, and that stand-in goes no further.
 printf '#!/bin/sh\necho >> %s\n[ "$(wc -l < %s)" -gt 5 ] && exit 1\nexec %s "$@"\n' "$tmp/starts" "$tmp/starts" \
-  "$tmp/app/data/Runcart.exe" > "$tmp/bin/wrapper"
-chmod +x "$tmp/bin/wrapper"
+  "$tmp/app/data/Runcart.exe" > "$tmp/bin/wrapper" && chmod +x "$tmp/bin/wrapper"
 entry wrapper "$tmp/bin/wrapper %f"
 play
 handsOff "starting wrapper, the application"
 wait_for 20 "the second stand-in's window" visible "PLAYDECK stand-in emulator"
 [ "$(wc -l < "$tmp/starts")" = 1 ] || fail "the wrapper was started $(wc -l < "$tmp/starts") times"
-grep -qF "is PLAYDECK's own stand-in (this program) or starts it" "$tmp/said" || fail "the second stand-in did not say why"
+says "is PLAYDECK's own stand-in (this program) or starts it"
 kill "$(xdotool getwindowpid "$(visible "PLAYDECK stand-in emulator")")"
 wait_for 10 "the second stand-in to end" none
 
@@ -132,10 +119,7 @@ printf '[D-BUS Service]\nName=org.example.Player\nExec=/usr/bin/python3 %s\n' "$
 cat > "$tmp/player.py" <<'EOF'
 from gi.repository import Gio, GLib
 node = Gio.DBusNodeInfo.new_for_xml('''<node><interface name="org.freedesktop.Application">
-  <method name="Activate"><arg type="a{sv}"/></method>
-  <method name="Open"><arg type="as"/><arg type="a{sv}"/></method>
-  <method name="ActivateAction"><arg type="s"/><arg type="av"/><arg type="a{sv}"/></method>
-</interface></node>''')
+  <method name="Open"><arg type="as"/><arg type="a{sv}"/></method></interface></node>''')
 bus = Gio.bus_get_sync(Gio.BusType.SESSION)
 bus.register_object('/org/example/Player', node.interfaces[0], lambda *call: call[-1].return_value(None))
 Gio.bus_own_name_on_connection(bus, 'org.example.Player', Gio.BusNameOwnerFlags.NONE, None, None)

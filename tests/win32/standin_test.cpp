@@ -13,7 +13,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 using forms::win32::utf8;
@@ -22,50 +21,40 @@ namespace {
 
 const fs::path kRoot = fs::temp_directory_path() / L"standin \u00e9";
 
-// .nes files open with `command` until the end of the test.
-struct Association {
-    explicit Association(const std::wstring &command)
-    {
-        RegSetKeyValueW(HKEY_CLASSES_ROOT, L".nes", nullptr, REG_SZ, L"PlaydeckTest.nes", sizeof L"PlaydeckTest.nes");
-        RegSetKeyValueW(HKEY_CLASSES_ROOT, L"PlaydeckTest.nes\\shell\\open\\command", nullptr, REG_SZ, command.c_str(),
-                        DWORD((command.size() + 1) * sizeof(wchar_t)));
-    }
-    ~Association()
-    {
-        for (const wchar_t *key : {L"PlaydeckTest.nes", L".nes"})
-            RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
-    }
-};
-
-// A player's folder with the stand-in and palu2.dat, and the stand-in started
-// in it as PLAYDECK starts it (maximized, data\palu2.dat).
+// A player's folder with the stand-in and palu2.dat; started as PLAYDECK
+// starts it (maximized, data\palu2.dat) with .nes files opening with a
+// command, in a job with whatever it starts.
 struct Standin {
-    fs::path app = kRoot / L"my games 'n' & ^up %PATH% \u00e9";
+    fs::path app = kRoot / L"my games 'n' & ^up %PATH% \u00e9", exe = app / L"data" / L"Runcart.exe";
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
     PROCESS_INFORMATION process{};
-    HANDLE job = CreateJobObjectW(nullptr, nullptr); // it and whatever it starts
 
     Standin()
     {
         fs::remove_all(kRoot);
         fs::create_directories(app / L"data");
         std::ofstream(app / L"data" / L"Palu2.dat", std::ios::binary) << std::string("NES\x1A\x01\x01", 6) << std::string(24586, '\0');
-        fs::copy_file(STANDIN_EXE, app / L"data" / L"Runcart.exe");
+        fs::copy_file(STANDIN_EXE, exe);
         SetEnvironmentVariableW(L"LOCALAPPDATA", (kRoot / L"Local").c_str());
     }
     ~Standin()
     {
         TerminateJobObject(job, 1);
-        CloseHandle(job);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        for (HANDLE h : {job, process.hThread, process.hProcess})
+            CloseHandle(h);
+        for (const wchar_t *key : {L"PlaydeckTest.nes", L".nes"})
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
         // A recorder may still be running for a moment after its record.
         std::error_code busy;
         for (int tries = 0; tries < 100 && fs::remove_all(kRoot, busy) == std::uintmax_t(-1); ++tries)
             Sleep(50);
     }
-    void start()
+    void start(const std::wstring &command)
     {
-        std::wstring line = L"\"" + (app / L"data" / L"Runcart.exe").wstring() + L"\" data\\palu2.dat";
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, L".nes", nullptr, REG_SZ, L"PlaydeckTest.nes", sizeof L"PlaydeckTest.nes");
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, L"PlaydeckTest.nes\\shell\\open\\command", nullptr, REG_SZ, command.c_str(),
+                        DWORD((command.size() + 1) * sizeof(wchar_t)));
+        std::wstring line = L"\"" + exe.wstring() + L"\" data\\palu2.dat";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -79,29 +68,26 @@ struct Standin {
     std::optional<DWORD> ended(DWORD seconds)
     {
         DWORD status = 0;
-        if (WaitForSingleObject(process.hProcess, seconds * 1000) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.hProcess, &status))
+        if (WaitForSingleObject(process.hProcess, seconds * 1000) || !GetExitCodeProcess(process.hProcess, &status))
             return std::nullopt;
         return status;
     }
-    // Its own window and what it says; fails at once when it ends instead.
+    // Its own window and its lines; fails at once when it ends instead.
     std::pair<HWND, std::wstring> window()
     {
-        for (int tries = 0; tries < 400; ++tries) {
+        for (int tries = 0; tries < 400; ++tries, Sleep(50)) {
             for (HWND w = FindWindowW(L"PlaydeckStandin", nullptr); w; w = FindWindowExW(nullptr, w, L"PlaydeckStandin", nullptr)) {
                 DWORD pid = 0;
                 GetWindowThreadProcessId(w, &pid);
-                if (pid != process.dwProcessId || !IsWindowVisible(w))
-                    continue;
                 std::wstring said;
-                for (HWND line = GetWindow(w, GW_CHILD); line; line = GetWindow(line, GW_HWNDNEXT)) {
-                    wchar_t text[4096];
+                wchar_t text[4096];
+                for (HWND line = GetWindow(w, GW_CHILD); line; line = GetWindow(line, GW_HWNDNEXT))
                     said.append(text, GetWindowTextW(line, text, 4096)).append(L"\n");
-                }
-                return {w, said};
+                if (pid == process.dwProcessId && IsWindowVisible(w))
+                    return {w, said};
             }
             if (const auto status = ended(0))
                 FAIL("the stand-in ended with status ", *status, " instead of showing its window");
-            Sleep(50);
         }
         FAIL("waited 20 s for the stand-in's window");
         return {};
@@ -118,16 +104,14 @@ TEST_CASE("the association's whole command starts the emulator in its own folder
     fs::create_directories(emulator.parent_path());
     fs::copy_file(LAUNCH_RECORDER, emulator);
     SetEnvironmentVariableW(L"PLAYDECK_RECORD", (kRoot / L"record").c_str());
-    const Association nes(L"\"" + emulator.wstring() + L"\" --fullscreen -core \"x y\" \"%1\" --last");
-    standin.start();
+    standin.start(L"\"" + emulator.wstring() + L"\" --fullscreen -core \"x y\" \"%1\" --last");
     REQUIRE_MESSAGE(standin.ended(20) == DWORD(0), "the stand-in did not hand off within 20 s");
 
     // The recorder's record: command line, show state, argc, argv, its folder.
     fs::path record;
     for (int tries = 0; tries < 400 && record.empty(); ++tries, Sleep(50))
         for (const auto &entry : fs::directory_iterator(kRoot))
-            if (const std::wstring name = entry.path().filename().wstring();
-                name.starts_with(L"record.") && !name.starts_with(L"record.part"))
+            if (entry.path().filename().wstring().starts_with(L"record.") && entry.path().wstring().find(L".part") == std::wstring::npos)
                 record = entry.path();
     REQUIRE_MESSAGE(!record.empty(), "waited 20 s for the recorder's record");
     std::ifstream in(record);
@@ -142,14 +126,13 @@ TEST_CASE("an association naming the stand-in by its short path starts no stand-
 {
     Standin standin;
     wchar_t shortPath[MAX_PATH];
-    REQUIRE(GetShortPathNameW((standin.app / L"data" / L"Runcart.exe").c_str(), shortPath, MAX_PATH));
+    REQUIRE(GetShortPathNameW(standin.exe.c_str(), shortPath, MAX_PATH));
     REQUIRE(std::wstring(shortPath).find(L"my games") == std::wstring::npos);
-    const Association nes(L"\"" + std::wstring(shortPath) + L"\" \"%1\"");
-    standin.start();
+    standin.start(L"\"" + std::wstring(shortPath) + L"\" \"%1\"");
     const auto [window, said] = standin.window();
     CHECK_MESSAGE(said.find(L"is PLAYDECK's own stand-in (this program) or starts it") != std::wstring::npos, utf8(said));
 
-    // Its window: the same title as on Linux, sized to its words.
+    // Its window: the same title as on Linux, sized to its lines.
     wchar_t title[64];
     GetWindowTextW(window, title, 64);
     CHECK(std::wstring(title) == L"PLAYDECK stand-in emulator");
@@ -167,8 +150,7 @@ TEST_CASE("a chosen program that is gone is named")
 {
     Standin standin;
     const std::wstring gone = (kRoot / L"Gone" / L"gone.exe").wstring();
-    const Association nes(L"\"" + gone + L"\" \"%1\"");
-    standin.start();
+    standin.start(L"\"" + gone + L"\" \"%1\"");
     const std::wstring said = standin.window().second;
     CHECK_MESSAGE(said.find(L"The program chosen for .nes files, " + gone + L", is missing.") != std::wstring::npos, utf8(said));
 }
