@@ -1,5 +1,6 @@
 #include "window_qt.h"
 
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -46,9 +47,8 @@ Window::Window(const std::vector<Line> &lines, QWidget *parent)
         label->setTextFormat(Qt::PlainText);
         label->setWordWrap(true);
         QFont face = font();
+        face.setPointSizeF(QFontInfo(face).pointSizeF() * (line.tone == Tone::Asked ? 1.5 : 1));
         face.setBold(line.tone == Tone::Asked || line.tone == Tone::Problem);
-        if (line.tone == Tone::Asked)
-            face.setPointSizeF(face.pointSizeF() * 1.5);
         label->setFont(face);
         if (line.tone == Tone::Hint)
             label->setForegroundRole(QPalette::PlaceholderText);
