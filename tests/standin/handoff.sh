@@ -113,7 +113,7 @@ says "is PLAYDECK's own stand-in (this program) or starts it"
 kill "$(xdotool getwindowpid "$(visible "PLAYDECK stand-in emulator")")"
 wait_for 10 "the second stand-in to end" none
 
-# A D-Bus activated application: ten games, ten calls on the bus.
+# A D-Bus activated application: 20 games, 20 calls on the bus.
 printf '[D-BUS Service]\nName=org.example.Player\nExec=/usr/bin/python3 %s\n' "$tmp/player.py" \
   > "$tmp/services/org.example.Player.service"
 cat > "$tmp/player.py" <<'EOF'
@@ -126,13 +126,13 @@ Gio.bus_own_name_on_connection(bus, 'org.example.Player', Gio.BusNameOwnerFlags.
 GLib.MainLoop().run()
 EOF
 entry org.example.Player "/bin/false %f" "DBusActivatable=true"
-for n in $(seq 10); do
+for n in $(seq 20); do
   play
   handsOff "starting org.example.Player"
 done
 opened() { [ "$(grep -c 'member=Open' "$tmp/opened")" -ge "$1" ]; }
-wait_for 10 "ten Open calls on the bus" opened 10
-opened 11 && fail "more than ten Open calls"
+wait_for 10 "20 Open calls on the bus" opened 20
+opened 21 && fail "more than 20 Open calls"
 
 # Starts that fail are reported, with status 1: an application whose folder
 # is gone, a D-Bus application that is not there.

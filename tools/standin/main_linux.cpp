@@ -84,7 +84,10 @@ std::string launch(GAppInfo *app, const std::string &file, const std::string &ma
     g_object_unref(launchContext);
     if (!outcome->done)
         return "it did not confirm within " + std::to_string(kConfirmSeconds) + " seconds that it received the game";
-    return outcome->error;
+    const std::string error = outcome->error;
+    g_main_loop_unref(outcome->loop);
+    delete outcome;
+    return error;
 }
 
 class Linux : public Platform {
