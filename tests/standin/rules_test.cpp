@@ -114,18 +114,12 @@ struct Tree {
         {"user", kSystem == System::Windows ? root / "Local" / "PLAYDECK" : root / "home/.local/share/playdeck"},
         {"shared", root / "usr/share/playdeck"}, {"app", root / "app"}, {"out", root / "out"},
         {"above", kSystem == System::Windows ? root / "Local" : root / "home/.local/share"}};
-    std::map<std::string, std::string> env{{"HOME", text(root / "home")},
-                                           {"XDG_DATA_DIRS", text(root / "usr/share")},
-                                           {"LOCALAPPDATA", text(root / "Local")}};
-    Places places;
+    std::map<std::string, std::string> env{
+        {"HOME", text(root / "home")}, {"XDG_DATA_DIRS", text(root / "usr/share")}, {"LOCALAPPDATA", text(root / "Local")}};
+    Places places = placesFor(kSystem, [this](const char *name) { return env[name]; }, text(dirs["app"]),
+                              text(dirs["app"] / "data" / "Runcart.exe"));
 
-    Tree()
-    {
-        fs::remove_all(root);
-        fs::create_directories(dirs["app"]);
-        places = placesFor(kSystem, [&](const char *name) { return env[name]; }, text(dirs["app"]),
-                           text(dirs["app"] / "data" / "Runcart.exe"));
-    }
+    Tree() { fs::remove_all(root), fs::create_directories(dirs["app"]); }
     ~Tree() { fs::remove_all(root); }
     fs::path at(const std::string &where) const
     {
