@@ -55,7 +55,7 @@ Tree describe(const WindowDef& def)
             const ListRow& last = def.list.rows.back();
             const Rect all{first.rect.left, first.rect.top, first.rect.width,
                            last.rect.top + last.rect.height - first.rect.top};
-            tree.nodes.push_back({Role::List, std::string(def.list.name), {}, {}, all, false, -1, 0});
+            tree.nodes.push_back({Role::List, std::string(def.list.name), {}, {}, all, false, kWindow, 0});
             for (const ListRow& row : def.list.rows)
                 tree.nodes.push_back({Role::ListItem, row.name, row.description, {}, row.rect, true, list, 0});
             continue;
@@ -66,7 +66,7 @@ Tree describe(const WindowDef& def)
             break;
         case ControlKind::CommandButton: {
             auto [name, key] = caption(c.text);
-            tree.nodes.push_back({Role::Button, name, {}, c.name, c.rect, true, -1, key});
+            tree.nodes.push_back({Role::Button, name, {}, c.name, c.rect, true, kWindow, key});
             break;
         }
         case ControlKind::PictureBox:
@@ -82,28 +82,72 @@ Tree describe(const WindowDef& def)
     return tree;
 }
 
-int selectedItem(const Form& form, const Tree& tree)
+int Tree::list() const
+{
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i].role == Role::List)
+            return int(i);
+    return kNone;
+}
+
+std::vector<int> Tree::children(int of) const
+{
+    std::vector<int> found;
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i].parent == of)
+            found.push_back(int(i));
+    return found;
+}
+
+int cursorRow(const Form& form)
 {
     const ListDef& list = form.definition().list;
-    if (list.rows.empty() || !form.isLoaded())
+    if (!form.isLoaded())
         return -1;
     const float top = form.top(list.cursor);
-    int row = 0;
-    for (std::size_t i = 0; i < tree.nodes.size(); ++i)
-        if (tree.nodes[i].role == Role::ListItem && list.rows[std::size_t(row++)].stop == top)
-            return int(i);
+    for (std::size_t row = 0; row < list.rows.size(); ++row)
+        if (list.rows[row].stop == top)
+            return int(row);
     return -1;
+}
+
+int selectedItem(const Form& form, const Tree& tree)
+{
+    const int list = tree.list(), row = cursorRow(form);
+    return list == kNone || row < 0 || !tree.node(list + 1 + row) ? kNone : list + 1 + row;
 }
 
 int focusedNode(const Form& form, const Tree& tree)
 {
     const std::string_view focus = form.focused();
+    if (focus.empty())
+        return kNone;
     if (!form.definition().list.rows.empty() && focus == form.definition().list.cursor)
         return selectedItem(form, tree);
     for (std::size_t i = 0; i < tree.nodes.size(); ++i)
-        if (!focus.empty() && tree.nodes[i].control == focus)
+        if (tree.nodes[i].control == focus)
             return int(i);
-    return -1;
+    return kNone;
+}
+
+std::vector<Event> eventsFor(const Form& form, Change change)
+{
+    const ListDef& list = form.definition().list;
+    if (list.rows.empty() || !form.isLoaded())
+        return {};
+    const int row = cursorRow(form);
+    const bool keyboard = form.hasKeyboard() && form.focused() == list.cursor;
+    switch (change) {
+    case Change::CursorMoved:
+        if (row < 0)
+            return {};
+        if (keyboard)
+            return {{Event::Kind::Selection, row}, {Event::Kind::Focus, row}};
+        return {{Event::Kind::Selection, row}};
+    case Change::CursorFocused:
+        return {{Event::Kind::Focus, row}};
+    }
+    return {};
 }
 
 }  // namespace forms::a11y

@@ -1,30 +1,23 @@
+// A form of the runtime: its window loaded from the definition and unloaded,
+// its controls' tops, which control has the focus, where each key press goes,
+// and what assistive technology is told of its list. What the program's
+// windows decide together (modality, the keyboard's return) is program.cpp's.
 #include "forms.h"
 
+#include "accessibility.h"
 #include "backend.h"
 #include "definition.h"
+#include "program.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cwctype>
 
 namespace forms {
 
+using program::registry;
+using program::Registry;
+
 namespace {
-
-struct Registry {
-    std::map<std::string, FormFactory, std::less<>> factories;
-    std::map<std::string, std::unique_ptr<Form>, std::less<>> instances;
-    // The modal windows showing, the front one last; null for a message box.
-    std::vector<const Form*> modals;
-    bool ended = false;
-};
-
-Registry& registry()
-{
-    static Registry r;
-    return r;
-}
 
 bool isArrow(int key) { return key >= vk::Left && key <= vk::Down; }
 
@@ -41,45 +34,13 @@ int accessKeyOf(std::string_view caption)
     return 0;
 }
 
-// Windows a modal one no longer blocks take input again.
-void enableUnblocked()
-{
-    for (auto& [name, form] : registry().instances)
-        if (form->loaded() && !form->blocked())
-            form->loaded()->setEnabled(true);
-}
-
-// While a modal window or message box is up, every other window is blocked.
-class ModalScope {
-public:
-    explicit ModalScope(const Form* front) : front_(front)
-    {
-        registry().modals.push_back(front);
-        for (auto& [name, form] : registry().instances)
-            if (form.get() != front && form->loaded())
-                form->loaded()->setEnabled(false);
-    }
-    ~ModalScope()
-    {
-        auto& modals = registry().modals;
-        if (auto it = std::find(modals.begin(), modals.end(), front_); it != modals.end())
-            modals.erase(it);
-        enableUnblocked();
-    }
-    ModalScope(const ModalScope&) = delete;
-    ModalScope& operator=(const ModalScope&) = delete;
-
-private:
-    const Form* front_;
-};
-
 }  // namespace
 
 Form::Form(WindowDef definition) : def_(std::move(definition)), tabStops_(tabStops(def_)) {}
 
 Form::~Form() = default;
 
-bool Form::load()
+bool Form::load(const Form* owner)
 {
     if (window_)
         return true;
@@ -87,13 +48,12 @@ bool Form::load()
     for (const ControlDef& c : def_.controls)
         tops_[std::string(c.name)] = float(c.rect.top);
     focus_ = tabStops_.empty() ? std::string() : std::string(tabStops_.front()->name);
-    window_ = backend::load(*this);
+    window_ = backend::load(*this, owner);
     if (!window_) {
         errorReport("Cannot create the window \"" + std::string(def_.caption) + "\".");
         return false;
     }
-    if (blocked())
-        window_->setEnabled(false);
+    window_->setEnabled(!blocked());
     if (!focus_.empty())
         window_->focusControl(focus_);
     return true;
@@ -101,34 +61,23 @@ bool Form::load()
 
 void Form::show()
 {
-    if (!registry().ended && load())
+    if (!registry().ended && load(nullptr))
         window_->show();
-}
-
-void Form::showModal()
-{
-    if (registry().ended || !load())
-        return;
-    // Shown modally already: brought forward, with no second loop on it.
-    const auto& modals = registry().modals;
-    if (std::find(modals.begin(), modals.end(), this) != modals.end()) {
-        window_->show();
-        return;
-    }
-    const ModalScope modal(this);
-    backend::runModal(*this);
 }
 
 void Form::unload()
 {
     if (!window_)
         return;
+    Registry& r = registry();
+    ++r.changes;
+    if (r.keyboard == this)
+        r.keyboard = nullptr;
     // A modal window lets go of the others before it goes, so that one of
     // them can take the keyboard.
-    auto& modals = registry().modals;
-    if (auto it = std::find(modals.begin(), modals.end(), this); it != modals.end()) {
-        modals.erase(it);
-        enableUnblocked();
+    if (auto it = std::find(r.modals.begin(), r.modals.end(), this); it != r.modals.end()) {
+        r.modals.erase(it);
+        program::updateEnabled();
     }
     // Gone from the form first: whatever runs while the window goes sees the
     // form unloaded.
@@ -152,7 +101,13 @@ void Form::setTop(std::string_view name, float twips)
     it->second = twips;
     window_->moveControl(name, pixels(twips));
     if (moved && name == def_.list.cursor)
-        window_->announceSelection();
+        tell(a11y::Change::CursorMoved);
+}
+
+void Form::tell(a11y::Change change)
+{
+    if (std::vector<a11y::Event> events = a11y::eventsFor(*this, change); !events.empty())
+        window_->announce(events);
 }
 
 const ControlDef* Form::focusedControl() const
@@ -172,8 +127,11 @@ void Form::setFocus(std::string_view control)
 {
     if (!window_ || !isTabStop(control))
         return;
+    const bool toCursor = control == def_.list.cursor && focus_ != control;
     focus_ = control;
     window_->focusControl(focus_);
+    if (toCursor && hasKeyboard())
+        tell(a11y::Change::CursorFocused);
 }
 
 void Form::tab(int step)
@@ -189,12 +147,6 @@ void Form::tab(int step)
     setFocus(tabStops_[i]->name);
 }
 
-bool Form::blocked() const
-{
-    const auto& modals = registry().modals;
-    return !modals.empty() && modals.back() != this;
-}
-
 bool Form::keyPress(int key, int shift, bool autoRepeat)
 {
     const Registry& r = registry();
@@ -205,11 +157,13 @@ bool Form::keyPress(int key, int shift, bool autoRepeat)
         int code = key;
         movedByPreview_.clear();
         previewing_ = true;
+        const unsigned long before = r.changes;
         keyDown(code, shift, autoRepeat);
         previewing_ = false;
-        // The handler may have unloaded the window, ended the program or
-        // shown a modal window that has come and gone: the key is spent then.
-        if (r.ended || !window_ || blocked())
+        // The handler may have shown a modal window (which may have come and
+        // gone by now), unloaded a window or ended the program: the key is
+        // spent then.
+        if (r.ended || !window_ || blocked() || r.changes != before)
             return true;
         // An arrow that moved a control the keyboard can be on moves the
         // keyboard with it, so that what has the focus is what Enter acts on.
@@ -257,13 +211,16 @@ bool Form::keyPress(int key, int shift, bool autoRepeat)
 
 void Form::focusChanged(std::string_view control)
 {
-    if (window_ && !blocked() && isTabStop(control))
-        focus_ = control;
+    if (!window_ || blocked() || !isTabStop(control) || control == focus_)
+        return;
+    focus_ = control;
+    if (control == def_.list.cursor && hasKeyboard())
+        tell(a11y::Change::CursorFocused);
 }
 
 void Form::activated()
 {
-    const Registry& r = registry();
+    Registry& r = registry();
     if (r.ended || !window_)
         return;
     if (blocked()) {
@@ -276,10 +233,12 @@ void Form::activated()
             }
         return;
     }
-    if (!focus_.empty())
-        window_->focusControl(focus_);
-    if (!focus_.empty() && focus_ == def_.list.cursor)
-        window_->announceSelection();
+    r.keyboard = this;
+    if (focus_.empty())
+        return;
+    window_->focusControl(focus_);
+    if (focus_ == def_.list.cursor)
+        tell(a11y::Change::CursorFocused);
 }
 
 void Form::onClick(std::string_view control, Handler handler)
@@ -304,58 +263,6 @@ void Form::click(std::string_view control)
     auto it = clicks_.find(control);
     if (it != clicks_.end())
         it->second();
-}
-
-void registerForm(std::string_view name, FormFactory factory)
-{
-    registry().factories[std::string(name)] = std::move(factory);
-}
-
-Form& instance(std::string_view name)
-{
-    Registry& r = registry();
-    auto it = r.instances.find(name);
-    if (it == r.instances.end()) {
-        auto factory = r.factories.find(name);
-        if (factory == r.factories.end()) {
-            std::fprintf(stderr, "no window kind named %.*s\n", int(name.size()), name.data());
-            std::abort();
-        }
-        it = r.instances.emplace(std::string(name), factory->second()).first;
-    }
-    return *it->second;
-}
-
-void showModal(std::string_view name)
-{
-    instance(name).showModal();
-}
-
-void destroyInstances()
-{
-    registry().instances.clear();
-    registry().modals.clear();
-}
-
-void end()
-{
-    Registry& r = registry();
-    if (r.ended)
-        return;
-    r.ended = true;
-    for (auto& [name, form] : r.instances)
-        form->unload();
-    r.modals.clear();
-    backend::quit();
-}
-
-bool hasEnded() { return registry().ended; }
-void resetEnded() { registry().ended = false; }
-
-void errorReport(const std::string& message)
-{
-    const ModalScope modal(nullptr);
-    backend::errorReport(message);
 }
 
 }  // namespace forms

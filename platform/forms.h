@@ -30,6 +30,9 @@ inline constexpr int kAltMask = 4;
 namespace backend {
 class Window;
 }
+namespace a11y {
+enum class Change;
+}
 
 class Form {
 public:
@@ -59,6 +62,8 @@ public:
     void setFocus(std::string_view control);
     // A modal window above this one takes its input.
     bool blocked() const;
+    // This window is the one of ours the keyboard was last given to.
+    bool hasKeyboard() const;
 
     // Events, raised by the backend.
     // A key press in the window, whichever of its controls has it natively.
@@ -91,9 +96,10 @@ protected:
     virtual void unloading() {}
 
 private:
-    bool load();
+    bool load(const Form* owner);
     void tab(int step);
     bool isTabStop(std::string_view control) const;
+    void tell(a11y::Change change);
 
     WindowDef def_;
     std::vector<const ControlDef*> tabStops_;
@@ -123,6 +129,11 @@ void resetEnded();  // lets a test carry on after end()
 // The error report: a message box with the failure's text, modal; the
 // program goes on.
 void errorReport(const std::string& message);
+
+// Assistive technology has begun to listen (a screen reader that came after
+// the program, or a bridge that came up after the first window): the control
+// with the keyboard is told again.
+void assistiveTechnologyStarted();
 
 // What the program tells the runtime about itself.
 struct Program {

@@ -1,7 +1,8 @@
 // The headless backend: no window system at all. It keeps each loaded window,
-// its focus, enabled state and moved controls as plain data, delivers key
-// presses, clicks, activation and pad presses through the runtime's own
-// routing, runs modal windows as loops over steps a test queued, and records
+// its owner, focus, enabled state, moved controls and announcements as plain
+// data, delivers key presses, clicks, activation and pad presses through the
+// runtime's own routing (none to a disabled window, as a window system would
+// not), runs modal windows as loops over steps a test queued, and records
 // error reports. It implements the whole backend contract, run and the
 // process start (which refuses: tests put a recorder in its place). It does
 // not draw, load pictures or fonts, translate native keys, or read pads.
@@ -25,7 +26,7 @@ struct World {
     Form* keyboard = nullptr;
     std::deque<std::function<void()>> steps;
     std::function<void()> otherwise;
-    std::vector<std::string> reports, failures;
+    std::vector<std::string> reports, reportOwners, failures;
     bool failLoad = false;
 };
 
@@ -38,26 +39,37 @@ World& world()
 
 class HeadlessWindow : public backend::Window {
 public:
-    explicit HeadlessWindow(Form& form) : form(form) { world().windows[&form] = this; }
+    HeadlessWindow(Form& form, const Form* owner) : form(form)
+    {
+        world().windows[&form] = this;
+        state.owner = owner ? owner->definition().name : "";
+    }
     ~HeadlessWindow() override
     {
         world().windows.erase(&form);
         if (world().keyboard == &form)
             world().keyboard = nullptr;
     }
+    // A window system gives the keyboard at once, and only to an enabled window.
     void show() override
     {
         state.shown = true;
+        if (!state.enabled)
+            return;
         world().keyboard = &form;
+        form.activated();
     }
     void moveControl(std::string_view control, int topPixels) override { state.tops[std::string(control)] = topPixels; }
     void focusControl(std::string_view control) override { state.focus = control; }
     void setEnabled(bool enabled) override { state.enabled = enabled; }
-    void announceSelection() override
+    void announce(const std::vector<a11y::Event>& events) override
     {
-        const a11y::Tree tree = a11y::describe(form.definition());
-        if (const int item = a11y::selectedItem(form, tree); item >= 0)
-            state.announced.push_back(tree.nodes[std::size_t(item)].name);
+        const ListDef& list = form.definition().list;
+        for (const a11y::Event& e : events)
+            state.announced.push_back(
+                std::string(e.kind == a11y::Event::Kind::Selection ? "selection " : "focus ") +
+                (e.row >= 0 && std::size_t(e.row) < list.rows.size() ? list.rows[std::size_t(e.row)].name
+                                                                      : std::string(list.name)));
     }
 
     Form& form;
@@ -74,16 +86,15 @@ HeadlessWindow* windowOf(const Form& form)
 
 namespace backend {
 
-std::unique_ptr<Window> load(Form& form)
+std::unique_ptr<Window> load(Form& form, const Form* owner)
 {
     if (std::exchange(world().failLoad, false))
         return nullptr;
-    return std::make_unique<HeadlessWindow>(form);
+    return std::make_unique<HeadlessWindow>(form, owner);
 }
 
 void runModal(Form& form)
 {
-    Form* previous = world().keyboard;
     form.loaded()->show();
     while (form.isLoaded() && !hasEnded()) {
         if (world().steps.empty() && world().otherwise) {
@@ -100,17 +111,14 @@ void runModal(Form& form)
         world().steps.pop_front();
         step();
     }
-    if (previous && previous->isLoaded() && !hasEnded()) {
-        world().keyboard = previous;
-        previous->activated();
-    }
 }
 
 void quit() {}
 
-void errorReport(const std::string& message)
+void errorReport(const std::string& message, const Form* owner)
 {
     world().reports.push_back(message);
+    world().reportOwners.push_back(owner ? std::string(owner->definition().name) : "");
 }
 
 }  // namespace backend
@@ -150,7 +158,8 @@ bool key(int keycode, int shift, bool autoRepeat, Form* to)
     Form* target = to ? to : world().keyboard;
     if (!target || !target->isLoaded())
         return false;
-    target->keyPress(keycode, shift, autoRepeat);
+    if (windowOf(*target)->state.enabled)
+        target->keyPress(keycode, shift, autoRepeat);
     return true;
 }
 
@@ -189,6 +198,7 @@ void padPress(const pad::Press& press)
 void then(std::function<void()> step) { world().steps.push_back(std::move(step)); }
 void otherwise(std::function<void()> step) { world().otherwise = std::move(step); }
 std::vector<std::string>& errorReports() { return world().reports; }
+std::vector<std::string>& reportOwners() { return world().reportOwners; }
 std::vector<std::string>& failures() { return world().failures; }
 std::size_t stepsLeft()
 {

@@ -14,11 +14,14 @@ namespace forms::headless {
 
 // A loaded window as plain data.
 struct WindowState {
+    std::string owner;               // the window it is kept in front of; empty: none
     bool shown = false;
     bool enabled = true;
     std::string focus;               // the control with the native focus
     std::map<std::string, int, std::less<>> tops;  // controls moved, in pixels
-    std::vector<std::string> announced;  // names of the list items announced, in order
+    // What assistive technology was told, in order: "selection <row>",
+    // "focus <row>", "focus <list>" (the list itself).
+    std::vector<std::string> announced;
 };
 const WindowState* state(const Form& form);  // null when not loaded
 
@@ -26,8 +29,8 @@ const WindowState* state(const Form& form);  // null when not loaded
 Form* keyboardForm();
 
 // A key press as a backend hands it over: to the window with the keyboard,
-// or to `to` (as a key posted to a window behind a modal one). False when
-// there is no such window.
+// or to `to` (as a key posted to a window behind a modal one); a disabled
+// window drops it. False when there is no such window.
 bool key(int keycode, int shift = 0, bool autoRepeat = false, Form* to = nullptr);
 // A mouse click on a control: a button or picture box takes the focus, a
 // button is clicked. Nothing happens on a disabled window.
@@ -43,8 +46,10 @@ void then(std::function<void()> step);
 // What a modal loop runs when no step is queued (none: the failure above).
 void otherwise(std::function<void()> step);
 
-// What happened: error reports shown, and what went wrong in a modal loop.
+// What happened: error reports shown (and the window each was in front of),
+// and what went wrong in a modal loop.
 std::vector<std::string>& errorReports();
+std::vector<std::string>& reportOwners();
 std::vector<std::string>& failures();
 std::size_t stepsLeft();  // queued steps no modal loop has run (yet)
 

@@ -5,9 +5,11 @@
 // for the cursor picture, whose focus is the list's) and its items, labels as
 // static text, named pictures; buttons keep Qt's own interface. Controls the
 // model leaves out (the labels under the list, unnamed images, lines) are no
-// one's children, and the cursor picture is heard only as the list. Not here: when to announce (the runtime decides, forms_qt.cpp
-// forwards), selection through assistive technology (the list is read-only to
-// it), text and value interfaces.
+// one's children, and the cursor picture is heard only as the list. The
+// list's events are sent as the runtime decides them (tellList), and the
+// runtime hears when a bridge to assistive technology comes up. Not here:
+// when to announce, selection through assistive technology (the list is
+// read-only to it), text and value interfaces.
 #include "accessible_qt.h"
 
 #include "accessibility.h"
@@ -15,11 +17,13 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace forms {
@@ -125,11 +129,7 @@ public:
     int selectedRow() const
     {
         const Form* form = formOf(widget()->window());
-        const int node = form ? a11y::selectedItem(*form, tree_) : -1;
-        for (std::size_t i = 0; i < rows_.size(); ++i)
-            if (rows_[i] == node)
-                return int(i);
-        return -1;
+        return form ? a11y::cursorRow(*form) : -1;
     }
     const Node& row(int i) const { return tree_.nodes[std::size_t(rows_[std::size_t(i)])]; }
 
@@ -191,9 +191,9 @@ QAccessibleInterface* List::child(int row) const
 
 // A window of ours: a window or a dialog named by its caption, its children
 // the model's in reading order.
-class FormWindowIface : public QAccessibleWidget {
+class WindowIface : public QAccessibleWidget {
 public:
-    FormWindowIface(QWidget* w, const WindowDef& def)
+    WindowIface(QWidget* w, const WindowDef& def)
         : QAccessibleWidget(w, qtRole(a11y::describe(def).role)), cursor_(def.list.cursor), tree_(a11y::describe(def))
     {
     }
@@ -230,7 +230,7 @@ public:
     }
 
 private:
-    std::vector<QWidget*> children() const { return widgetsOf(widget(), cursor_, tree_, -1); }
+    std::vector<QWidget*> children() const { return widgetsOf(widget(), cursor_, tree_, a11y::kWindow); }
     std::string cursor_;
     Tree tree_;
 };
@@ -241,7 +241,7 @@ QAccessibleInterface* factory(const QString&, QObject* object)
     if (!w)
         return nullptr;
     if (const Form* form = formOf(w))
-        return new FormWindowIface(w, form->definition());
+        return new WindowIface(w, form->definition());
     const Form* form = w->parentWidget() && w->parentWidget()->isWindow() ? formOf(w->parentWidget()) : nullptr;
     if (!form || qobject_cast<QPushButton*>(w))
         return nullptr;  // not ours, or a button: Qt's own
@@ -258,20 +258,43 @@ QAccessibleInterface* factory(const QString&, QObject* object)
     return nullptr;  // left out of the model: reached by no one
 }
 
+// Whether events were dropped while no bridge to assistive technology was up.
+bool missed = false;
+
+// A bridge that comes up after our first window has told its focus (on a
+// busy machine it can take seconds) has missed it: the runtime tells it
+// again, once the bridge has set itself up.
+class Listening : public QAccessible::ActivationObserver {
+public:
+    void accessibilityActiveChanged(bool active) override
+    {
+        if (active && std::exchange(missed, false))
+            QMetaObject::invokeMethod(qApp, [] { assistiveTechnologyStarted(); }, Qt::QueuedConnection);
+    }
+};
+
 }  // namespace
 
-void installAccessibility() { QAccessible::installFactory(factory); }
-
-void tellSelection(QWidget* cursor, int row, bool focus)
+void installAccessibility()
 {
-    QAccessibleEvent selection(cursor, QAccessible::Selection);
-    selection.setChild(row);
-    QAccessible::updateAccessibility(&selection);
-    if (!focus)
+    QAccessible::installFactory(factory);
+    static Listening listening;
+    QAccessible::installActivationObserver(&listening);
+}
+
+void tellList(QWidget* cursor, const std::vector<a11y::Event>& events)
+{
+    if (!QAccessible::isActive()) {
+        missed = true;
         return;
-    QAccessibleEvent focused(cursor, QAccessible::Focus);
-    focused.setChild(row);
-    QAccessible::updateAccessibility(&focused);
+    }
+    for (const a11y::Event& e : events) {
+        QAccessibleEvent event(cursor, e.kind == a11y::Event::Kind::Selection ? QAccessible::Selection
+                                                                               : QAccessible::Focus);
+        if (e.row >= 0)
+            event.setChild(e.row);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 }  // namespace forms

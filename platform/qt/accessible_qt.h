@@ -1,6 +1,10 @@
 // Inside the Qt backend: our windows as assistive technology sees them.
 #pragma once
 
+#include "accessibility.h"
+
+#include <vector>
+
 class QWidget;
 
 namespace forms {
@@ -8,8 +12,8 @@ namespace forms {
 // Installs the factory of our accessible interfaces; nothing is built until
 // a client asks.
 void installAccessibility();
-// Tells assistive technology that row `row` of the list whose cursor widget is
-// `cursor` is selected, then, when `focus`, that it has the keyboard.
-void tellSelection(QWidget* cursor, int row, bool focus);
+// Sends assistive technology the events of the list whose cursor widget is
+// `cursor`, in order; nothing while none listens.
+void tellList(QWidget* cursor, const std::vector<a11y::Event>& events);
 
 }  // namespace forms

@@ -1,4 +1,5 @@
-// Inside the Qt backend: the widgets that realise a definition's controls.
+// Inside the Qt backend: the widgets that realise a definition's controls,
+// and the input quirk it mends (repeat_x11.cpp).
 #pragma once
 
 #include "qtforms.h"
@@ -17,5 +18,7 @@ bool isPictureBox(const QWidget* widget);
 void setUpWindow(QWidget* window, const WindowDef& def);
 // The focus mark: a dotted frame of black and white, seen on every background.
 void drawFocusMark(QPainter& p, const QRect& r);
+// Every key press from now on has its true auto-repeat flag, on X11 too.
+void markX11Repeats();
 
 }  // namespace forms

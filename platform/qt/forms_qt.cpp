@@ -1,13 +1,13 @@
 // The forms runtime on Qt Widgets. Implements the backend contract: a window
-// definition realised as widgets (controls_qt.cpp), native key presses and
-// focus changes translated into the runtime's events, modal windows in a
-// nested event loop, the error report as a message box, the list's selection
-// and focus told to assistive technology (its interfaces: accessible_qt.cpp).
-// Where keys go, which control has the focus and what a modal window blocks
-// is the runtime's decision, not this file's: every key press to one of our
-// windows goes to Form::keyPress and none reaches a widget. Not here:
-// disabling blocked windows (Qt's application modality already keeps input
-// from them).
+// definition realised as widgets (controls_qt.cpp), native key presses, focus
+// changes, activation and closing translated into the runtime's events,
+// modal windows in a nested event loop and transient for their owner, the
+// error report as a message box, the list's events sent to assistive
+// technology (its interfaces: accessible_qt.cpp). Where keys go, which
+// control has the focus, which windows are enabled, who gets the keyboard
+// back and what is announced are the runtime's decisions, not this file's:
+// every key press to one of our windows goes to Form::keyPress and none
+// reaches a widget. Not here: the X11 repeat quirk (repeat_x11.cpp).
 #include "qtforms.h"
 
 #include "accessibility.h"
@@ -26,6 +26,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QThread>
+#include <QWindow>
 
 #include <map>
 #include <utility>
@@ -61,81 +62,15 @@ int shiftState(Qt::KeyboardModifiers mods)
            (mods & Qt::AltModifier ? kAltMask : 0);
 }
 
-// The auto-repeat flag, made reliable. X sends each repeat of a held key as
-// a release and a press with the same server time; Qt's xcb backend marks the
-// pair as a repeat only when the press is already queued as it reads the
-// release, so now and then a repeat arrives as a fresh press (and a held
-// Enter would start a second emulator). Decided here at the press, from the
-// release before it: a press of the key that was just released, with that
-// release's time, is a repeat, however the two were read. Keys without a
-// native scan code or time (posted ones) are taken as they come.
-class RepeatMark : public QObject {
-public:
-    bool eventFilter(QObject* receiver, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::KeyRelease: {
-            const auto* k = static_cast<QKeyEvent*>(event);
-            last_ = {k->nativeScanCode(), k->timestamp()};
-            return false;
-        }
-        case QEvent::KeyPress: {
-            auto* k = static_cast<QKeyEvent*>(event);
-            if (k->isAutoRepeat() || k->nativeScanCode() == 0 || k->timestamp() == 0 ||
-                last_ != Release{k->nativeScanCode(), k->timestamp()} || !receiver->isWidgetType())
-                return false;
-            // Every consumer, ours or Qt's, sees the press as the repeat it is.
-            QKeyEvent repeat(QEvent::KeyPress, k->key(), k->modifiers(), k->nativeScanCode(), k->nativeVirtualKey(),
-                             k->nativeModifiers(), k->text(), true, k->count());
-            repeat.setTimestamp(k->timestamp());
-            QCoreApplication::sendEvent(receiver, &repeat);
-            return true;
-        }
-        case QEvent::FocusIn:
-        case QEvent::FocusOut:
-        case QEvent::WindowActivate:
-        case QEvent::WindowDeactivate:
-            last_ = {};  // nothing carries over to another control or window
-            return false;
-        default:
-            return false;
-        }
-    }
-
-private:
-    struct Release {
-        quint32 scanCode = 0;
-        quint64 time = 0;
-        friend bool operator==(const Release&, const Release&) = default;
-    };
-    Release last_;
-};
-
-// While a modal window is up: the window that had the keyboard before gets it
-// back once the modal one is gone (unless the program has ended meanwhile).
-class KeyboardReturns {
-public:
-    KeyboardReturns() : previous_(QApplication::activeWindow()) {}
-    ~KeyboardReturns()
-    {
-        if (previous_ && previous_->isVisible() && !hasEnded())
-            previous_->activateWindow();
-    }
-    KeyboardReturns(const KeyboardReturns&) = delete;
-    KeyboardReturns& operator=(const KeyboardReturns&) = delete;
-
-private:
-    QPointer<QWidget> previous_;
-};
-
 // The top-level widget of a loaded form. Once its form lets go of it
 // (`detached`) it raises no more events and waits to be deleted.
-class FormWindow : public QWidget {
+class FormWidget : public QWidget {
 public:
-    FormWindow(Form& form, Qt::WindowFlags flags) : QWidget(nullptr, flags), form(form) {}
+    FormWidget(Form& form, Qt::WindowFlags flags) : QWidget(nullptr, flags), form(form) {}
 
     Form& form;
     bool detached = false;
+    bool enabled = true;
     QPointer<QEventLoop> modalLoop;  // the loop showing it modally, while it runs
 
     // Installed on the window and each of its controls.
@@ -144,7 +79,14 @@ public:
         if (detached)
             return false;
         switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            return !enabled;
         case QEvent::KeyPress: {
+            if (!enabled)
+                return true;
             // A key a control ignores would travel on to its parents: the
             // runtime takes each key once, where it was first delivered.
             QWidget* first = focusWidget() ? focusWidget() : this;
@@ -193,7 +135,7 @@ protected:
 
 class QtWindow : public backend::Window {
 public:
-    explicit QtWindow(FormWindow* w) : widget(w) {}
+    explicit QtWindow(FormWidget* w) : widget(w) {}
     ~QtWindow() override
     {
         widget->detached = true;
@@ -224,21 +166,25 @@ public:
     void focusControl(std::string_view name) override
     {
         QWidget* c = control(name);
-        QWidget* target = c ? c : widget.data();
-        const bool had = target->hasFocus();
-        target->setFocus(Qt::OtherFocusReason);
-        // The cursor taking the keyboard is the item under it taking it: told
-        // after Qt's own focus event for the list, which a screen reader would
-        // otherwise speak last.
-        toldFocus_ = -1;
-        if (!had && target->hasFocus() && name == widget->form.definition().list.cursor)
-            toldFocus_ = announce();
+        (c ? c : widget.data())->setFocus(Qt::OtherFocusReason);
     }
-    void setEnabled(bool) override {}
-    void announceSelection() override
+    // Qt's application modality keeps the user's input from the windows
+    // behind a modal one; a disabled window also drops any input that still
+    // reaches it. Its widgets stay enabled: Qt would clear their focus, tell
+    // assistive technology of it, and draw them greyed.
+    void setEnabled(bool enabled) override { widget->enabled = enabled; }
+    // Qt tells of a focus change once the focus-in event has been handled, so
+    // a click's focus would be told after what the runtime says of it: the
+    // list's events go out from the event loop, after both.
+    void announce(const std::vector<a11y::Event>& events) override
     {
-        // The focus is not told twice when focusControl has just told it.
-        announce(std::exchange(toldFocus_, -1));
+        QMetaObject::invokeMethod(
+            widget,
+            [cursor = QPointer<QWidget>(control(widget->form.definition().list.cursor)), events] {
+                if (cursor)
+                    tellList(cursor, events);
+            },
+            Qt::QueuedConnection);
     }
 
     QWidget* control(std::string_view name) const
@@ -247,29 +193,8 @@ public:
         return it == controls.end() ? nullptr : it->second.data();
     }
 
-    QPointer<FormWindow> widget;
+    QPointer<FormWidget> widget;
     std::map<std::string, QPointer<QWidget>, std::less<>> controls;
-
-private:
-    // Tells the list's selected row, and its focus while the cursor has the
-    // keyboard unless `toldFocus` is that row; returns the row told focused
-    // (-1: none). Nothing is worked out while no assistive technology listens.
-    int announce(int toldFocus = -1)
-    {
-        const Form& form = widget->form;
-        QWidget* cursor = control(form.definition().list.cursor);
-        if (!QAccessible::isActive() || !cursor)
-            return -1;
-        const a11y::Tree tree = a11y::describe(form.definition());
-        const int item = a11y::selectedItem(form, tree);
-        if (item < 0)
-            return -1;
-        const int row = item - tree.nodes[std::size_t(item)].parent - 1;
-        const bool focus = cursor->hasFocus() && form.focused() == form.definition().list.cursor;
-        tellSelection(cursor, row, focus && row != toldFocus);
-        return focus ? row : -1;
-    }
-    int toldFocus_ = -1;  // the row whose focus focusControl told last
 };
 
 QtWindow* loadedWindow(const Form& form) { return static_cast<QtWindow*>(form.loaded()); }
@@ -278,16 +203,17 @@ QtWindow* loadedWindow(const Form& form) { return static_cast<QtWindow*>(form.lo
 
 namespace backend {
 
-std::unique_ptr<Window> load(Form& form)
+std::unique_ptr<Window> load(Form& form, const Form* owner)
 {
     // The windows go with the application object, before static destruction;
     // every key press has its true repeat flag from the first window on.
-    static const bool setUp = (qAddPostRoutine(destroyInstances), qApp->installEventFilter(new RepeatMark),
-                               installAccessibility(), true);
+    static const bool setUp = (qAddPostRoutine(destroyInstances), markX11Repeats(), installAccessibility(), true);
     (void)setUp;
 
     const WindowDef& def = form.definition();
-    Qt::WindowFlags flags = Qt::Window;
+    // A window with an owner is a dialog: Qt's X11 side names the owner
+    // (WM_TRANSIENT_FOR) for dialogs only.
+    Qt::WindowFlags flags = owner ? Qt::Dialog : Qt::Window;
     if (def.border == BorderStyle::None) {
         flags |= Qt::FramelessWindowHint;
     } else {
@@ -298,9 +224,16 @@ std::unique_ptr<Window> load(Form& form)
         if (def.maxButton)
             flags |= Qt::WindowMaximizeButtonHint;
     }
-    auto* w = new FormWindow(form, flags);
+    auto* w = new FormWidget(form, flags);
     auto window = std::make_unique<QtWindow>(w);
     setUpWindow(w, def);
+    // Kept in front of its owner by every desktop (WM_TRANSIENT_FOR on X11,
+    // xdg_toplevel's parent on Wayland); the widget itself stays parentless,
+    // so the owner's going never takes it along.
+    if (QWidget* o = owner ? forms::window(*owner) : nullptr) {
+        w->winId();
+        w->windowHandle()->setTransientParent(o->windowHandle());
+    }
     w->installEventFilter(w);
     std::vector<QWidget*> windowed;
     for (const ControlDef& c : def.controls) {
@@ -323,7 +256,6 @@ std::unique_ptr<Window> load(Form& form)
 
 void runModal(Form& form)
 {
-    const KeyboardReturns keyboardReturns;
     QtWindow* window = loadedWindow(form);
     if (!window)
         return;
@@ -342,12 +274,11 @@ void quit()
         QCoreApplication::exit(0);
 }
 
-void errorReport(const std::string& message)
+void errorReport(const std::string& message, const Form* owner)
 {
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), QString::fromStdString(message),
-                    QMessageBox::Ok);
+                    QMessageBox::Ok, owner ? window(*owner) : nullptr);
     box.setObjectName("errorReport");
-    const KeyboardReturns keyboardReturns;
     box.exec();
 }
 
@@ -361,7 +292,7 @@ QWidget* window(const Form& form)
 
 const Form* formOf(const QWidget* window)
 {
-    const auto* w = dynamic_cast<const FormWindow*>(window);
+    const auto* w = dynamic_cast<const FormWidget*>(window);
     return w && !w->detached ? &w->form : nullptr;
 }
 

@@ -3,9 +3,11 @@
 // and is dispatched as usual only when the runtime leaves it (so Alt+Space
 // and Alt+F4 reach the system). Here too: modal windows as nested loops, the
 // error report as a system message box, and forms::run. Which key does what,
-// and which windows a modal one blocks, is decided by the runtime.
+// which windows a modal one blocks, and which window gets the keyboard back
+// after it are decided by the runtime.
 #include "backend.h"
 #include "gamepad_xinput.h"
+#include "running.h"
 #include "utf16.h"
 #include "window.h"
 
@@ -72,13 +74,6 @@ int messageLoop(const bool* done)
     return 0;
 }
 
-// The window that had the keyboard gets it back (unless the program ended).
-void giveKeyboardBack(HWND previous)
-{
-    if (previous && !hasEnded() && live(previous) && IsWindowVisible(previous))
-        SetForegroundWindow(previous);
-}
-
 BOOL CALLBACK findMessageBox(HWND h, LPARAM found)
 {
     wchar_t name[16] = {};
@@ -107,11 +102,9 @@ void runModal(Form& form)
     win32::FormWindow* fw = win32::loadedWindow(form);
     if (!fw)
         return;
-    HWND previous = GetActiveWindow();
     const std::shared_ptr<bool> closed = fw->closed;
     form.loaded()->show();
     messageLoop(closed.get());
-    giveKeyboardBack(previous);
 }
 
 void quit()
@@ -119,21 +112,20 @@ void quit()
     PostQuitMessage(0);
 }
 
-void errorReport(const std::string& message)
+void errorReport(const std::string& message, const Form* owner)
 {
-    HWND owner = GetActiveWindow();
-    if (!live(owner))
-        owner = nullptr;
+    win32::FormWindow* fw = owner ? win32::loadedWindow(*owner) : nullptr;
     ++messageBoxes;
-    MessageBoxW(owner, utf16(message).c_str(), programName.c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(fw ? fw->hwnd : nullptr, utf16(message).c_str(), programName.c_str(), MB_OK | MB_ICONERROR);
     --messageBoxes;
-    giveKeyboardBack(owner);
 }
 
 }  // namespace backend
 
 int run(int, char**, const Program& program)
 {
+    // The setup and the uninstaller wait while any PLAYDECK program runs.
+    win32::holdRunningMark();
     programName = utf16(program.name);
     instance(program.startForm).show();
     // Gamepads once the menu is up: the start-up does not wait for XInput.

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <tuple>
 
@@ -41,13 +42,10 @@ HFONT exactFont(const wchar_t* family, double points, int dpi, int weight, bool 
 }
 
 // The wanted face; failing that, with the default character set; then the
-// classic dialog face's successors; then the system's choice, at the wanted
-// size and weight all the same. Above 96 dpi the classic dialog face, a bitmap
-// font with a few sizes only, gives way to its scalable successors.
-HFONT makeFont(std::wstring family, double points, int dpi, int weight, bool italic, int charset)
+// classic dialog face's scalable successors; then the system's choice, at the
+// wanted size and weight all the same.
+HFONT makeFont(const std::wstring& family, double points, int dpi, int weight, bool italic, int charset)
 {
-    if (dpi != 96 && lstrcmpiW(family.c_str(), L"MS Sans Serif") == 0)
-        family = L"Microsoft Sans Serif";
     const auto tryFace = [&](const wchar_t* face, int set) {
         return exactFont(face, points, dpi, weight, italic, set);
     };
@@ -56,6 +54,80 @@ HFONT makeFont(std::wstring family, double points, int dpi, int weight, bool ita
         if (!f)
             f = tryFace(face, DEFAULT_CHARSET);
     return f;
+}
+
+constexpr wchar_t kClassicFace[] = L"MS Sans Serif";
+constexpr wchar_t kSample[] = L"Teenage Mutant Ninja Turtles, Konami 1989 / 1990 Rating : X X X";
+
+int textWidth(HFONT font)
+{
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, kSample, int(std::size(kSample) - 1), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return int(size.cx);
+}
+
+// The sample's width in the classic dialog face, a bitmap face, at 96 dpi: the
+// widths every label and caption of the designs was broken with. Measured
+// once; a face the designs do not use has none (0).
+int classicWidth(const FontSpec* wanted)
+{
+    const double points = wanted ? wanted->points : 8;
+    const int weight = wanted ? wanted->weight : FW_NORMAL;
+    if (wanted && lstrcmpiW(utf16(wanted->family).c_str(), kClassicFace) != 0)
+        return 0;
+    return points == 8 && weight == FW_NORMAL ? 314 : points == 9.75 && weight == FW_BOLD ? 440 : 0;
+}
+
+// The same face `font` with its height's magnitude made smaller until the
+// sample is at most `limit` wide: first in proportion, rounded down, then a
+// pixel at a time.
+HFONT fittedTo(HFONT font, int limit)
+{
+    const int wide = textWidth(font);
+    if (wide <= limit)
+        return font;
+    LOGFONTW lf{};
+    GetObjectW(font, sizeof lf, &lf);
+    const int sign = lf.lfHeight < 0 ? -1 : 1;
+    int magnitude = std::abs(int(lf.lfHeight)) * limit / wide;
+    DeleteObject(font);
+    for (;; --magnitude) {
+        lf.lfHeight = sign * std::max(magnitude, 1);
+        font = CreateFontIndirectW(&lf);
+        if (magnitude <= 1 || textWidth(font) <= limit)
+            return font;
+        DeleteObject(font);
+    }
+}
+
+// A font of the designs. At 96 dpi the classic dialog face when GDI really
+// gives it (its name and its widths); elsewhere, or when it is missing and GDI
+// would put a wider face in its place, its scalable successor made as wide as
+// the classic face enlarged, so that every label breaks where it does at 96
+// dpi.
+HFONT designFont(const FontSpec* wanted, int dpi)
+{
+    const std::wstring family = wanted ? utf16(wanted->family) : kClassicFace;
+    const double points = wanted ? wanted->points : 8;
+    const int weight = wanted ? wanted->weight : FW_NORMAL, charset = wanted ? wanted->charset : DEFAULT_CHARSET;
+    const bool italic = wanted && wanted->italic;
+    const int classic = classicWidth(wanted);
+    if (!classic)
+        return makeFont(family, points, dpi, weight, italic, charset);
+    if (dpi == 96) {
+        HFONT f = exactFont(kClassicFace, points, dpi, weight, italic, charset);
+        if (!f)
+            f = exactFont(kClassicFace, points, dpi, weight, italic, DEFAULT_CHARSET);
+        if (f && textWidth(f) == classic)
+            return f;
+        if (f)
+            DeleteObject(f);
+    }
+    return fittedTo(makeFont(L"Microsoft Sans Serif", points, dpi, weight, italic, charset), classic * dpi / 96);
 }
 
 }  // namespace
@@ -75,36 +147,6 @@ HBRUSH brushFor(Colour c)
     return b;
 }
 
-namespace {
-
-int textWidth(HFONT font)
-{
-    static const wchar_t kSample[] = L"Teenage Mutant Ninja Turtles, Konami 1989 / 1990 Rating : X X X";
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, kSample, int(std::size(kSample) - 1), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return int(size.cx);
-}
-
-// A face of another design may run wider than the 96-dpi font enlarged: then
-// it is made smaller, so that every label breaks where it does at 96 dpi.
-HFONT fittedTo(HFONT font, HFONT at96, int dpi)
-{
-    const int wide = textWidth(font), limit = textWidth(at96) * dpi / 96;
-    if (wide <= limit)
-        return font;
-    LOGFONTW lf{};
-    GetObjectW(font, sizeof lf, &lf);
-    lf.lfHeight = int(std::floor(double(lf.lfHeight) * limit / wide));
-    DeleteObject(font);
-    return CreateFontIndirectW(&lf);
-}
-
-}  // namespace
-
 // Fonts live for the run, one per wanted font, resolution and number of
 // pixels made smaller (null: the default 8-point dialog font).
 HFONT fontFor(const FontSpec* wanted, int dpi, int smaller)
@@ -119,15 +161,19 @@ HFONT fontFor(const FontSpec* wanted, int dpi, int smaller)
             lf.lfHeight += lf.lfHeight < 0 ? smaller : -smaller;
             f = CreateFontIndirectW(&lf);
         } else {
-            f = wanted ? makeFont(utf16(wanted->family), wanted->points, dpi, wanted->weight, wanted->italic,
-                                  wanted->charset)
-                       : makeFont(L"MS Sans Serif", 8, dpi, FW_NORMAL, false, DEFAULT_CHARSET);
-            if (dpi != 96)
-                f = fittedTo(f, fontFor(wanted, 96), dpi);
+            f = designFont(wanted, dpi);
         }
         it = fonts.emplace(std::tuple{wanted, dpi, smaller}, f).first;
     }
     return it->second;
+}
+
+int faceWidth(const FontSpec* wanted, int dpi) { return textWidth(fontFor(wanted, dpi)); }
+
+int faceLimit(const FontSpec* wanted, int dpi)
+{
+    const int classic = classicWidth(wanted);
+    return classic ? classic * dpi / 96 : faceWidth(wanted, dpi);
 }
 
 // A bitmap resource by name; empty when there is none.

@@ -1,11 +1,13 @@
 // The Win32 backend's windows and controls: a window definition realised as
-// one top-level window that paints its labels, images and lines itself
-// (paint.cpp), with child windows for the controls that take the focus
-// (command buttons and picture boxes). It implements backend::load and
-// backend::Window, and turns native events into Form events: clicks, a
-// control focused by the mouse, activation, the close box; screen readers'
-// questions go to accessible.cpp. Keys are not handled here: the message loop
-// hands them to the runtime (loop.cpp), and no dialog manager is involved.
+// one top-level window (owned by the window it blocks while modal) that
+// paints its labels, images and lines itself (paint.cpp), with child windows
+// for the controls that take the focus (command buttons and picture boxes).
+// It implements backend::load and backend::Window (enabling is
+// EnableWindow), and turns native events into Form events: clicks, a control
+// focused by the mouse, activation, the close box; screen readers' questions
+// and the list's events go to accessible.cpp. Keys are not handled here: the
+// message loop hands them to the runtime (loop.cpp), and no dialog manager is
+// involved.
 #include "backend.h"
 #include "utf16.h"
 #include "window.h"
@@ -22,21 +24,12 @@ constexpr wchar_t kPictureClass[] = L"PlaydeckPicture";
 // hands the keyboard on once activation is over, as activating another
 // window from inside WM_ACTIVATE is not safe.
 constexpr UINT kActivatedBlocked = WM_APP + 1;
-// Posted by the list cursor's window when it takes the focus: the row under
-// it is told as focused after the system has told of the window itself.
-constexpr UINT kCursorFocused = WM_APP + 2;
 
 // The loaded windows whose forms are still attached.
 std::map<HWND, FormWindow*>& liveWindows()
 {
     static std::map<HWND, FormWindow*> windows;
     return windows;
-}
-
-RECT pixelRect(const Rect& r, int dpi)
-{
-    const int x = pixelsAt(r.left, dpi), y = pixelsAt(r.top, dpi);
-    return {x, y, x + pixelsAt(r.width, dpi), y + pixelsAt(r.height, dpi)};
 }
 
 LRESULT CALLBACK formProc(HWND h, UINT message, WPARAM w, LPARAM l)
@@ -75,19 +68,12 @@ LRESULT CALLBACK pictureProc(HWND h, UINT message, WPARAM w, LPARAM l)
         EndPaint(h, &ps);
         return 0;
     }
+    // The system has told of the focus by now: what the runtime says of it follows.
     case WM_SETFOCUS:
         if (FormWindow* fw = live(GetParent(h)))
             fw->focusedNatively(h);
         InvalidateRect(h, nullptr, FALSE);
-        PostMessageW(h, kCursorFocused, 0, 0);
         return 0;
-    case kCursorFocused: {
-        FormWindow* fw = live(GetParent(h));
-        const Control* c = fw && fw->form ? fw->controlOf(h) : nullptr;
-        if (c && GetFocus() == h && c->def->name == fw->form->definition().list.cursor)
-            announceItem(*fw, false);
-        return 0;
-    }
     case WM_GETOBJECT:
         if (FormWindow* fw = live(GetParent(h)))
             if (const LRESULT r = accessibleObject(*fw, fw->controlOf(h), w, l))
@@ -177,7 +163,9 @@ public:
             SetFocus(target);
     }
     void setEnabled(bool enabled) override { EnableWindow(fw_->hwnd, enabled); }
-    void announceSelection() override { announceItem(*fw_, true); }
+    // The system tells of a focus change before WM_SETFOCUS and before
+    // SetFocus returns: the list's events can follow at once.
+    void announce(const std::vector<a11y::Event>& events) override { win32::announce(*fw_, events); }
     FormWindow* formWindow() const { return fw_; }
 
 private:
@@ -213,37 +201,6 @@ void FormWindow::focusedNatively(HWND control)
         form->focusChanged(c->def->name);
 }
 
-void FormWindow::layout()
-{
-    for (Control& c : controls) {
-        const ControlDef& d = *c.def;
-        Rect place = d.rect;
-        place.top = c.top;
-        c.rect = pixelRect(place, dpi);
-        // Above 96 dpi a face of another design may break a label into more
-        // lines than it holds (a rating's last star below its bottom): it
-        // is made a pixel smaller at a time until the text fits.
-        for (c.smaller = 0; d.kind == ControlKind::Label; ++c.smaller) {
-            c.lines = breakLabel(d, c.rect.right - c.rect.left, dpi, c.smaller);
-            const int needed = int(c.lines.size()) * lineHeight(fontFor(d.font, dpi, c.smaller));
-            if (dpi == 96 || c.smaller == 4 || needed <= c.rect.bottom - c.rect.top)
-                break;
-        }
-        if (d.kind == ControlKind::PictureBox || d.kind == ControlKind::Image) {
-            // What the picture shows at 96 dpi, each pixel a solid block.
-            c.picture = scaled(c.picture96, (c.picture96.width * dpi + 48) / 96, (c.picture96.height * dpi + 48) / 96);
-            c.rect.right = c.rect.left + c.picture.width;
-            c.rect.bottom = c.rect.top + c.picture.height;
-        }
-        if (c.hwnd) {
-            SetWindowPos(c.hwnd, nullptr, c.rect.left, c.rect.top, c.rect.right - c.rect.left,
-                         c.rect.bottom - c.rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
-            if (d.kind == ControlKind::CommandButton)
-                SendMessageW(c.hwnd, WM_SETFONT, WPARAM(fontFor(d.font, dpi)), FALSE);
-        }
-    }
-}
-
 LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l)
 {
     switch (message) {
@@ -269,6 +226,8 @@ LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l)
         const RECT* r = reinterpret_cast<const RECT*>(l);
         SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        if (form)
+            setIcons(form->definition().icon);
         layout();
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
@@ -321,7 +280,7 @@ namespace forms::backend {
 using namespace win32;
 
 // Null when the window system cannot make the window or one of its controls.
-std::unique_ptr<Window> load(Form& form)
+std::unique_ptr<Window> load(Form& form, const Form* owner)
 {
     static const bool registered = (registerClasses(), true);
     (void)registered;
@@ -330,17 +289,19 @@ std::unique_ptr<Window> load(Form& form)
     auto* fw = new FormWindow;
     fw->background = brushFor(def.backColour);
 
-    DWORD style = WS_CLIPCHILDREN;
-    if (def.border == BorderStyle::None)
-        style |= WS_POPUP;
-    else
-        style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | (def.minButton ? WS_MINIMIZEBOX : 0) |
-                 (def.maxButton ? WS_MAXIMIZEBOX : 0);
+    // A window with an owner is a pop-up, framed or not, as a dialog box is
+    // (Wine does not activate an owned overlapped window).
+    DWORD style = WS_CLIPCHILDREN | (owner || def.border == BorderStyle::None ? WS_POPUP : WS_OVERLAPPED);
+    if (def.border != BorderStyle::None)
+        style |= WS_CAPTION | WS_SYSMENU | (def.minButton ? WS_MINIMIZEBOX : 0) | (def.maxButton ? WS_MAXIMIZEBOX : 0);
     // Made at the system's resolution, then sized for the window's own.
     fw->dpi = dpiOf(nullptr);
     RECT frame = frameFor(pixelRect(def.client, fw->dpi), style, fw->dpi);
+    // An owned window: always in front of its owner, and no taskbar button of its own.
+    FormWindow* ownerWindow = owner ? loadedWindow(*owner) : nullptr;
     HWND h = CreateWindowExW(0, kFormClass, utf16(def.caption).c_str(), style, frame.left, frame.top,
-                             frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, module(), fw);
+                             frame.right - frame.left, frame.bottom - frame.top,
+                             ownerWindow ? ownerWindow->hwnd : nullptr, nullptr, module(), fw);
     if (!h) {
         delete fw;
         return nullptr;
@@ -352,13 +313,7 @@ std::unique_ptr<Window> load(Form& form)
         SetWindowPos(h, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (!def.icon.empty()) {
-        const std::wstring icon = utf16(def.icon);
-        for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}})
-            SendMessageW(h, WM_SETICON, which,
-                         LPARAM(LoadImageW(module(), icon.c_str(), IMAGE_ICON, GetSystemMetrics(metric),
-                                           GetSystemMetrics(metric), LR_SHARED)));
-    }
+    fw->setIcons(def.icon);
 
     // The controls, placed by layout() at the window's resolution.
     fw->controls.reserve(def.controls.size());

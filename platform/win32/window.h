@@ -1,9 +1,11 @@
 // Inside the Win32 backend: a loaded window and its controls as the window
-// (window.cpp), painting (paint.cpp) and message loop (loop.cpp) files share
-// them. Nothing here decides where a key goes or what has the focus: that is
-// the runtime's (forms.cpp).
+// (window.cpp), layout (layout.cpp), painting (paint.cpp), assistive
+// technology (accessible.cpp) and message loop (loop.cpp) files share them.
+// Nothing here decides where a key goes, what has the focus, which windows
+// are enabled or what is announced: that is the runtime's.
 #pragma once
 
+#include "accessibility.h"
 #include "forms.h"
 
 #include <windows.h>
@@ -32,6 +34,10 @@ HBRUSH brushFor(Colour c);  // lives for the run
 // less high; lives for the run.
 HFONT fontFor(const FontSpec* wanted, int dpi = 96, int smaller = 0);
 int lineHeight(HFONT font);
+// The sample's width in the face of a font of the designs at `dpi`, and how
+// wide it may be: the classic face's enlarged.
+int faceWidth(const FontSpec* wanted, int dpi);
+int faceLimit(const FontSpec* wanted, int dpi);
 Pixels loadPicture(std::string_view asset);
 // Nearest-neighbour scaling, the same pixels as the Qt backend's.
 Pixels scaled(const Pixels& src, int width, int height);
@@ -39,10 +45,14 @@ void drawPixels(HDC dc, int x, int y, const Pixels& p);
 // A label's lines, broken with the widths of its own font.
 std::vector<std::wstring> breakLabel(const ControlDef& d, int width, int dpi, int smaller = 0);
 
-// --- Resolution (dpi.cpp) ---------------------------------------------------
+// --- Resolution and layout (layout.cpp) ------------------------------------
 
 // A window's resolution in dots to the inch (null: the system's).
 int dpiOf(HWND h);
+// A rectangle in twips, in pixels at `dpi`.
+RECT pixelRect(const Rect& r, int dpi);
+// What a button's caption keeps clear of its edges on each side.
+int buttonMargin(int dpi);
 // The outer rectangle of a window whose client area is `client` at `dpi`.
 RECT frameFor(RECT client, DWORD style, int dpi);
 
@@ -74,8 +84,17 @@ struct FormWindow {
     bool destroyPending = false;
     int dpi = 96;  // the window's own, on the screen it is on
 
-    // Places, sizes, breaks and scales every control at `dpi`.
+    // Places, sizes, breaks and scales every control at `dpi` (layout.cpp).
     void layout();
+    // Its icons at the sizes its resolution asks for (layout.cpp).
+    void setIcons(std::string_view asset);
+    HICON icons[2] = {};  // big, small; its own
+    ~FormWindow()
+    {
+        for (HICON icon : icons)
+            if (icon)
+                DestroyIcon(icon);
+    }
     Control* controlOf(HWND h);
     // A control took the native focus (a click): the runtime is told.
     void focusedNatively(HWND control);
@@ -91,9 +110,9 @@ FormWindow* loadedWindow(const Form& form);
 // The answer to WM_GETOBJECT on the window (control null) or on one of its
 // control windows; 0 when the object asked for is not ours.
 LRESULT accessibleObject(FormWindow& fw, const Control* control, WPARAM w, LPARAM l);
-// Tells of the row under the list cursor: its selection (when `selection`),
-// and the focus on it while the cursor has the keyboard.
-void announceItem(FormWindow& fw, bool selection);
+// Sends the events of the window's list, in order; nothing while no client
+// listens.
+void announce(FormWindow& fw, const std::vector<a11y::Event>& events);
 
 // --- Message loop and modality (loop.cpp) ----------------------------------
 

@@ -3,7 +3,9 @@
 # letter in its path, started from / through a link, a recorder in place of
 # the emulator, on a virtual X display: every part played by keyboard starts
 # the emulator beside the real binary once with its data file, in that
-# directory; Alt+X, a click on Exit and the close box end it with status 0.
+# directory; every dialog, Help and About are transient for the menu (kept in
+# front of it by the window manager); Alt+X, a click on Exit and the close box
+# end it with status 0.
 #   every_part_starts.sh <playdeck> <recorder> <close_window>
 set -euo pipefail
 playdeck=$1 recorder=$2 close_window=$3
@@ -22,6 +24,12 @@ start_xvfb
 
 records() { find "$tmp" -maxdepth 1 -name 'record.[0-9]*' | wc -l; }
 gone() { ! visible "$1"; }
+keyboard() { focused "$(visible "$1")"; }  # keys go where the X focus is
+started() { [ "$(records)" -ge "$1" ]; }
+opened() { wait_for 10 "the window '$1' with the keyboard" keyboard "$1"; }
+owned() {  # owned <caption>: the window names the menu as its WM_TRANSIENT_FOR
+  check "'$1' is not transient for the menu" bash -c "xprop -id $(visible "$1") WM_TRANSIENT_FOR | grep -q '# $(printf '0x%x' "$win")\$'"
+}
 key() { xdotool key --delay 20 "$@"; }
 
 start_menu "$tmp/link"
@@ -33,14 +41,15 @@ for row in "${plan[@]}"; do
   for i in "${!files[@]}"; do
     key Return
     if [ -n "$caption" ]; then
-      wait_for 10 "the dialog '$caption'" visible "$caption"
+      opened "$caption"
+      [ "$i" = 0 ] && owned "$caption"
       for _ in $(seq "$i"); do key Tab; done
       key space
       wait_for 10 "the dialog '$caption' to close" gone "$caption"
-      wait_for 10 "the menu to take the keyboard back" test "$(xdotool getwindowfocus)" = "$win"
+      wait_for 10 "the menu to take the keyboard back" focused "$win"
     fi
     n=$((n + 1))
-    wait_for 10 "start $n" test "$(records)" -ge "$n"
+    wait_for 10 "start $n" started "$n"
     expected+=("data/${files[$i]}.dat")
   done
   key Down
@@ -54,6 +63,16 @@ for f in "$tmp"/record.[0-9]*; do
 done
 [ "$(sort "$tmp/started")" = "$(printf '%s\n' "${expected[@]}" | sort)" ] ||
   { echo "FAIL: started $(tr '\n' ' ' < "$tmp/started"), expected ${expected[*]}"; fail=1; }
+
+# Help closed by Space on OK, About by Tab, Tab (past its pictures) and Enter.
+for row in "Quick Help|alt+h|space" "About PLAYDECK|alt+a|Tab Tab Return"; do
+  IFS='|' read -r caption open close <<< "$row"
+  key "$open"
+  opened "$caption"
+  owned "$caption"
+  key $close
+  wait_for 10 "the window '$caption' to close" gone "$caption"
+done
 
 # Each way out ends the process by itself, with status 0.
 key alt+x; ends "Alt+X"

@@ -73,7 +73,7 @@ closes() {
   xprop -id "$win" _NET_WM_STATE | grep -q MAXIMIZED && fail "the window is maximized"
   [ -n "${3:-}" ] && import -window "$win" "$shots/$3.png"
   xdotool windowfocus "$win"
-  wait_for 10 "the window to take the keyboard" test "$(xdotool getwindowfocus)" = "$win"
+  wait_for 10 "the window to take the keyboard" focused "$win"
   if [ "$1" = click ]; then xdotool mousemove --window "$win" 20 20 click 1; else xdotool key "$1"; fi
   wait_for 10 "the window to close" bash -c "! kill -0 $menu 2>/dev/null"
   wait "$menu" || status=$?

@@ -14,7 +14,8 @@ check() {  # check <message> <command...>: a failure that lets the script go on
   local message=$1; shift
   "$@" || { echo "FAIL: $message"; fail=1; }
 }
-wait_for() {  # wait_for <seconds> <what> <command...>: polls until the command succeeds
+wait_for() {  # wait_for <seconds> <what> <command...>: polls until the command succeeds (a "$(...)" in
+            # its arguments is worked out once, before the first try: poll a function instead)
   local tries=$(( $1 * 20 )) what=$2; shift 2
   for _ in $(seq "$tries"); do "$@" > /dev/null && return 0; sleep 0.05; done
   echo "FAIL: waited $(( tries / 20 )) s for $what"; exit 1
@@ -54,12 +55,13 @@ wine_finally() {
 # The menu from / on that display (its errors to $tmp/menu.log); returns once
 # its window `win` has the keyboard.
 visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+focused() { test "$(xdotool getwindowfocus 2>/dev/null)" = "$1"; }  # asked afresh at each try of wait_for
 start_menu() {
   (cd / && exec "$1" 2>> "$tmp/menu.log") &
   menu=$!
   wait_for 20 "the menu window" visible PLAYDECK
   win=$(visible PLAYDECK)
-  wait_for 10 "the menu to take the keyboard" test "$(xdotool getwindowfocus)" = "$win"
+  wait_for 10 "the menu to take the keyboard" focused "$win"
 }
 ends() {  # ends <how>: the menu ends by itself, with status 0
   wait_for 10 "$1 to end the program" bash -c "! kill -0 $menu 2>/dev/null"

@@ -14,6 +14,7 @@
 #include "doctest.h"
 
 #include <random>
+#include <utility>
 #include <set>
 
 using namespace forms;
@@ -42,17 +43,47 @@ float cursor() { return form("Form1").top("Cur"); }
 float stop(int k) { return playdeck::entries()[std::size_t(k)].stop; }
 std::string keyboardName() { return keyboardForm() ? std::string(keyboardForm()->definition().name) : ""; }
 
+// A window kind of the tests' own: a borderless dialog with key preview whose
+// Space opens Help before its focused button could take the key, and whose
+// first button opens About from its handler.
+class Opener : public Form {
+public:
+    Opener()
+        : Form({.name = "opener", .caption = "Opener", .border = BorderStyle::None, .keyPreview = true,
+                .client = {1500, 1500, 3000, 870},
+                .controls = {{.kind = ControlKind::CommandButton, .name = "Command1", .text = "&About",
+                              .rect = {120, 120, 2000, 255}, .tabIndex = 0},
+                             {.kind = ControlKind::CommandButton, .name = "Command2", .text = "&Count",
+                              .rect = {120, 480, 2000, 255}, .tabIndex = 1}}})
+    {
+        onClick("Command1", [] { forms::showModal("About"); });
+        onClick("Command2", [this] { ++counted; });
+    }
+    int counted = 0;
+
+protected:
+    void keyDown(int& keycode, int, bool) override
+    {
+        if (keycode == vk::Space)
+            forms::showModal("hlpfrm");
+    }
+};
+
+const char* const kWindows[] = {"Form1", "About", "hlpfrm", "turtles", "tsubasa", "gaiden", "contra", "duckt", "opener"};
+
 // A fresh main menu with the keyboard, nothing recorded.
 struct Menu {
     Menu()
     {
-        static const bool registered = (ui::registerWindows(), ui::setProcessStarter(&recorder), true);
+        static const bool registered = (ui::registerWindows(), ui::setProcessStarter(&recorder),
+                                        registerForm("opener", [] { return std::make_unique<Opener>(); }), true);
         (void)registered;
         resetEnded();
-        for (const char* name : {"Form1", "About", "hlpfrm", "turtles", "tsubasa", "gaiden", "contra", "duckt"})
+        for (const char* name : kWindows)
             form(name).unload();
         recorder = {};
         errorReports().clear();
+        reportOwners().clear();
         failures().clear();
         otherwise(nullptr);
         form("Form1").show();
@@ -85,13 +116,6 @@ TEST_CASE("the cursor and the keyboard in the main menu")
     Menu menu;
     CHECK(focusOf("Form1") == "Cur");
     CHECK(state(form("Form1"))->focus == "Cur");  // the native focus follows
-    for (const char* next : {"Command1", "Command2", "Command3", "Cur"}) {
-        press(vk::Tab);
-        CHECK(focusOf("Form1") == next);
-    }
-    press(vk::Tab, kShiftMask);
-    CHECK(focusOf("Form1") == "Command3");
-    press(vk::Tab);
     press(vk::Up);
     CHECK(cursor() == stop(5));
     for (int k = 0; k < 7; ++k) {
@@ -144,6 +168,7 @@ TEST_CASE("every part starts from its button by Enter, Space or a click, once")
             then([&] {
                 Form& dialog = form(p.dialog);
                 CHECK((dialog.focused() == "Command1" && form("Form1").blocked() && !state(form("Form1"))->enabled));
+                CHECK((state(dialog)->owner == "Form1" && state(dialog)->enabled));
                 // The arrows walk the buttons as Tab does, round and back.
                 press(vk::Up);
                 press(vk::Down);
@@ -179,6 +204,7 @@ TEST_CASE("leaving: Escape a dialog, the pages by OK or their close box, the pro
         then([&, page] {
             Form& p = form(page);
             CHECK(focusOf(page) == (std::string(page) == "About" ? "Picture1" : "Command1"));
+            CHECK(state(p)->owner == "Form1");
             press(vk::Down, 0, false, &form("Form1"));
             click(form("Form1"), "Command1");
             form("Form1").userClose();
@@ -197,7 +223,9 @@ TEST_CASE("leaving: Escape a dialog, the pages by OK or their close box, the pro
         else
             press(about ? 'A' : 'H', kAltMask);
         ++way;
+        // The keyboard is back on the button that opened the page, natively too.
         CHECK((keyboardName() == "Form1" && focusOf("Form1") == (about ? "Command2" : "Command3")));
+        CHECK(state(form("Form1"))->focus == focusOf("Form1"));
         // The next Up moves the cursor and the keyboard with it.
         press(vk::Up);
         CHECK((cursor() == stop(5) && focusOf("Form1") == "Cur"));
@@ -214,25 +242,6 @@ TEST_CASE("leaving: Escape a dialog, the pages by OK or their close box, the pro
     }
 }
 
-TEST_CASE("About keeps Enter and Space on its pictures until OK has the focus")
-{
-    Menu menu;
-    for (int round = 0; round < 2; ++round) {
-        then([] {
-            for (const char* next : {"Picture2", "Command1"}) {
-                press(vk::Enter);
-                press(vk::Space);
-                CHECK(form("About").isLoaded());
-                press(vk::Tab);
-                CHECK(focusOf("About") == next);
-            }
-            press(vk::Enter);
-        });
-        press('A', kAltMask);
-        CHECK((!form("About").isLoaded() && recorder.tails.empty()));
-    }
-}
-
 TEST_CASE("a failed start is reported and the menu goes on, from the menu and from a dialog")
 {
     Menu menu;
@@ -245,6 +254,8 @@ TEST_CASE("a failed start is reported and the menu goes on, from the menu and fr
     then([] { press(vk::Enter); });
     press(vk::Enter);
     CHECK((errorReports().size() == 2u && !form("duckt").isLoaded() && keyboardName() == "Form1" && !hasEnded()));
+    // Each report stood in front of the window it came from.
+    CHECK(reportOwners() == std::vector<std::string>{"Form1", "duckt"});
 }
 
 TEST_CASE("modality: the keyboard never stays on a blocked window")
@@ -354,16 +365,88 @@ TEST_CASE("a label's text breaks at blanks, which take room like letters")
     CHECK(wrap(u"") == L{u""});
 }
 
+TEST_CASE("Tab and Shift+Tab go right round every window, past pictures Enter does not press; the pad round the menu's buttons")
+{
+    Menu menu;
+    for (const char* name : kWindows) {
+        CAPTURE(name);
+        const auto round = [name] {
+            std::vector<std::string> stops;
+            for (const ControlDef* c : tabStops(form(name).definition()))
+                stops.emplace_back(c->name);
+            const std::size_t n = stops.size();
+            REQUIRE(n > 0);
+            CHECK(focusOf(name) == stops[0]);
+            for (std::size_t i = 1; i <= n; ++i) {
+                // Enter and Space press buttons only (About opens on a picture).
+                if (!form(name).definition().keyPreview && form(name).focusedControl()->kind != ControlKind::CommandButton)
+                    press(vk::Enter), press(vk::Space);
+                press(vk::Tab);
+                CHECK((focusOf(name) == stops[i % n] && state(form(name))->focus == stops[i % n]));
+            }
+            for (std::size_t i = 1; i <= n; ++i) {
+                press(vk::Tab, kShiftMask);
+                CHECK(focusOf(name) == stops[(n - i) % n]);
+            }
+        };
+        if (form(name).isLoaded()) {  // the main menu
+            round();
+            continue;
+        }
+        then([&] { round(); form(name).userClose(); });
+        form(name).showModal();
+    }
+    // Right walks the row of buttons rightwards on screen, Left back.
+    for (const char* next : {"Command3", "Command2", "Command1", "Cur"}) {
+        padPress({Action::Right, false});
+        CHECK(focusOf("Form1") == next);
+    }
+    for (const char* next : {"Command1", "Command2", "Command3", "Cur"}) {
+        padPress({Action::Left, true});
+        CHECK(focusOf("Form1") == next);
+    }
+    CHECK(cursor() == stop(0));
+}
+
+TEST_CASE("a modal window opened from a modal window's handler: enabled, in front of its opener, and each gives the keyboard back")
+{
+    Menu menu;
+    Opener& opener = dynamic_cast<Opener&>(form("opener"));
+    then([&] {
+        CHECK((state(opener)->owner == "Form1" && state(opener)->enabled && keyboardName() == "opener"));
+        press(vk::Enter);  // About, from the button's handler
+        CHECK((keyboardName() == "opener" && focusOf("opener") == "Command1" && state(opener)->focus == "Command1"));
+        // The key preview opens Help on Space: the key is spent there, and
+        // the focused button is not pressed too.
+        press(vk::Tab);
+        press(vk::Space);
+        CHECK((opener.counted == 0 && focusOf("opener") == "Command2" && keyboardName() == "opener"));
+        press(vk::Escape);
+    });
+    then([&] {
+        CHECK((keyboardName() == "About" && state(form("About"))->owner == "opener" && state(form("About"))->enabled));
+        CHECK((!state(opener)->enabled && !state(form("Form1"))->enabled));
+        press(vk::Tab), press(vk::Tab), press(vk::Enter);  // OK
+        CHECK(!form("About").isLoaded());
+    });
+    then([&] {
+        CHECK((keyboardName() == "hlpfrm" && state(form("hlpfrm"))->owner == "opener"));
+        press(vk::Space);  // OK
+    });
+    opener.showModal();
+    CHECK((keyboardName() == "Form1" && focusOf("Form1") == "Cur" && state(form("Form1"))->enabled));
+}
+
 TEST_CASE("what assistive technology is told")
 {
     using a11y::Role;
     // Every window: its role and caption; nothing that takes the keyboard is
-    // nameless; the main menu's titles are one list of six items.
-    for (const char* name : {"Form1", "About", "hlpfrm", "turtles", "tsubasa", "gaiden", "contra", "duckt"}) {
+    // nameless or left out; the main menu's titles are one list of six items,
+    // each described in words.
+    for (const char* name : kWindows) {
         CAPTURE(name);
         const a11y::Tree tree = a11y::describe(form(name).definition());
         CHECK(tree.role == (form(name).definition().border == BorderStyle::None ? Role::Dialog : Role::Window));
-        CHECK(tree.name == form(name).definition().caption);
         for (const a11y::Node& n : tree.nodes)
             CHECK((!n.focusable || !n.name.empty()));
         for (const ControlDef* stop : tabStops(form(name).definition()))
@@ -372,25 +455,42 @@ TEST_CASE("what assistive technology is told")
     }
     const a11y::Tree menuTree = a11y::describe(form("Form1").definition());
     REQUIRE(menuTree.nodes.size() == 10u);  // the list, its six items, three buttons
-    CHECK((menuTree.nodes[0].role == Role::List && menuTree.nodes[0].name == "Games"));
-    CHECK((menuTree.nodes[2].name == "Captain Tsubasa" && menuTree.nodes[2].description == "Tecmo 1988 / 1990, rating 5 of 5, 2 parts"));
+    CHECK((menuTree.list() == 0 && menuTree.children(0).size() == 6u));
+    CHECK(menuTree.nodes[2].description == "Tecmo 1988 / 1990, rating 5 of 5, 2 parts");
     CHECK(menuTree.nodes[5].description == "Capcom 1992, rating 4 of 5");
-    CHECK((menuTree.nodes[7].name == "Exit" && menuTree.nodes[7].accessKey == 'X'));
-    const a11y::Tree help = a11y::describe(form("hlpfrm").definition());
-    CHECK((help.nodes[0].name.rfind("Use the arrow in the menu to choose your favourite game. If there are", 0) == 0));
-    CHECK((help.nodes[2].role == Role::Picture && help.nodes[2].name == "Z key"));
+    CHECK(menuTree.nodes[7].accessKey == 'X');
 
-    // Every cursor move is told, and so is the cursor when the menu gets the
-    // keyboard back; the focused object is the item under the cursor.
+    // The list's events, in order: the title under the cursor when the menu
+    // gets the keyboard; a move selects and focuses the new title; an arrow
+    // on a button selects it, then gives it the keyboard; Tab, a click and
+    // the menu's return give the cursor the keyboard; a late listener hears
+    // what has it.
     Menu menu;
+    using H = std::vector<std::string>;
+    std::size_t told = 0;
+    const auto heard = [&] {  // what the menu told since the last look
+        const H& all = state(form("Form1"))->announced;
+        return H(all.begin() + std::ptrdiff_t(std::exchange(told, all.size())), all.end());
+    };
+    CHECK(heard() == H{"focus Teenage Mutant Ninja Turtles"});
     press(vk::Down);
-    press(vk::Down, 0, true);
-    padPress({Action::Up, false});
-    then([] { press(vk::Escape); });
+    CHECK(heard() == H{"selection Captain Tsubasa", "focus Captain Tsubasa"});
+    press(vk::Tab);
+    press(vk::Down);
+    CHECK(heard() == H{"selection Ninja Gaiden", "focus Ninja Gaiden"});
+    for (int i = 0; i < 4; ++i)
+        press(vk::Tab);
+    CHECK(heard() == H{"focus Ninja Gaiden"});
+    press(vk::Tab, kShiftMask);
+    click(form("Form1"), "Cur");
+    CHECK(heard() == H{"focus Ninja Gaiden"});
+    then([&] { CHECK(heard().empty()); press(vk::Escape); });
     press(vk::Enter);
-    const std::vector<std::string> heard{"Captain Tsubasa", "Ninja Gaiden", "Captain Tsubasa", "Captain Tsubasa"};
-    CHECK(state(form("Form1"))->announced == heard);
+    padPress({Action::Up, true});
+    assistiveTechnologyStarted();
+    CHECK(heard() == H{"focus Ninja Gaiden", "selection Captain Tsubasa", "focus Captain Tsubasa", "focus Captain Tsubasa"});
     CHECK(a11y::focusedNode(form("Form1"), menuTree) == 2);
     press(vk::Tab);
-    CHECK(a11y::focusedNode(form("Form1"), menuTree) == 7);
+    CHECK((a11y::focusedNode(form("Form1"), menuTree) == 7 && heard().empty()));
+    CHECK((a11y::selectedItem(form("Form1"), menuTree) == 2 && a11y::selectedItem(form("hlpfrm"), menuTree) == a11y::kNone));
 }

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QWindow>
 
 using namespace harness;
 
@@ -69,8 +70,15 @@ private slots:
     // that takes the native focus back to the cursor.
     void nativeKeysAndFocusGoThroughTheRuntime()
     {
-        whenModal("hlpfrm", [](QWidget&) {
+        // The modal window is transient for the menu, which is disabled: a
+        // press that reaches one of its buttons does not push it.
+        whenModal("hlpfrm", [&](QWidget& help) {
             QCOMPARE(focusName(), QString("Command1"));
+            QCOMPARE(help.windowHandle()->transientParent(), window("Form1")->windowHandle());
+            auto* exit = static_cast<QPushButton*>(control("Form1", "Command1"));
+            QTest::mousePress(exit, Qt::LeftButton);
+            QVERIFY(!exit->isDown());
+            QTest::mouseRelease(exit, Qt::LeftButton);
             QVERIFY(key(Qt::Key_Space));
         });
         QVERIFY(key(Qt::Key_H, Qt::AltModifier));

@@ -2,10 +2,14 @@
 # The main menu at 96, 144 and 192 dpi under Wine (the prefix's LogPixels, put
 # back to 96 at the end): the manifest asks for per-monitor awareness, the
 # client area is scaled, the title pictures and the arrow are the 96-dpi ones
-# enlarged by nearest neighbour, and Down puts the arrow on the next row.
-#   dpi_under_wine.sh <playdeck.exe> <wineprefix> <screenshot dir>
+# enlarged by nearest neighbour, lines are (dpi + 48) / 96 pixels thick, and
+# Down puts the arrow on the next row. At each resolution, and at 96 dpi with
+# the classic dialog face taken out of the prefix, every window's text is
+# whole (win32_layout); at 144 dpi a screen reader finds the titles where
+# they are laid out (win32_msaa).
+#   dpi_under_wine.sh <playdeck.exe> <wineprefix> <screenshot dir> <win32_layout.exe> <win32_msaa.exe>
 set -uo pipefail
-exe=$1 prefix=$2 shots=$3
+exe=$1 prefix=$2 shots=$3 layout=$4 msaa=$5
 wine=/usr/lib/wine/wine64
 for t in "$wine" Xvfb xdotool; do command -v "$t" >/dev/null || { echo "SKIP: $t missing"; exit 77; }; done
 for t in openbox xwininfo xprop import convert compare; do command -v "$t" >/dev/null || { echo "FAIL: $t missing"; exit 1; }; done
@@ -16,7 +20,9 @@ setDpi() {
   timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
   /usr/lib/wine/wineserver -k 2>/dev/null; /usr/lib/wine/wineserver -w
 }
-trap 'status=$?; setDpi 96; (exit $status); wine_finally "$shots/wine_dpi_failure.png"' EXIT
+fonts="$prefix/drive_c/windows/Fonts" classic="ms_sans_serif.ttf sserif*.fon ssee*.fon ssef*.fon"
+putBack() { [ -d "$tmp/classic" ] && mv "$tmp/classic/"* "$fonts/" 2>/dev/null; rm -rf "$tmp/classic"; }
+trap 'status=$?; putBack; setDpi 96; (exit $status); wine_finally "$shots/wine_dpi_failure.png"' EXIT
 mkdir -p "$shots" "$tmp/app"
 start_wine 1600x1200x24  # room for the window at 192 dpi
 fail() { echo "FAIL: $*"; exit 1; }
@@ -37,6 +43,14 @@ differs() {
   compare -metric AE "$tmp/a.png" "$tmp/b.png" null: 2>&1
 }
 downShot() { import -window "$win" "$tmp/down.png" && [ "$(differs "$d" 8 8 16 13 "$tmp/down.png" 64)" = 0 ]; }
+# The dark pixels across the first separator (at 960 twips) between the details and the pictures.
+thickness() {
+  convert "$1" -crop "1x12+$(at 160 "$d")+$(( $(at 64 "$d") - 4 ))" +repage -colorspace gray -negate -threshold 50% \
+    -format '%[fx:round(mean*h)]' info:
+}
+whole() {  # whole <what>: every window's text whole at the prefix's resolution
+  "$wine" "$layout" > "$tmp/layout.log" 2>&1 || { cat "$tmp/layout.log"; fail "text cut $1"; }
+}
 
 for d in 96 144 192; do
   setDpi "$d"
@@ -44,7 +58,7 @@ for d in 96 144 192; do
   menu=$!
   wait_for 30 "the main menu at $d dpi" visible PLAYDECK
   win=$(visible PLAYDECK)
-  wait_for 10 "the menu to take the keyboard at $d dpi" test "$(xdotool getwindowfocus)" = "$win"
+  wait_for 10 "the menu to take the keyboard at $d dpi" focused "$win"
   read -r w h < <(size "$win")
   near "$w" "$(at 312 "$d")" && near "$h" "$(at 374 "$d")" || fail "client area ${w}x$h at $d dpi"
   sleep 0.3
@@ -55,9 +69,26 @@ for d in 96 144 192; do
     result=$(differs "$d" "$x" "$y" "$pw" "$ph" "$tmp/$d.png")
     [ "$result" = 0 ] || fail "the picture at $x,$y at $d dpi: $result pixels differ from nearest neighbour"
   done
+  [ "$(thickness "$tmp/$d.png")" = $(( (d + 48) / 96 )) ] || fail "a line $(thickness "$tmp/$d.png") px thick at $d dpi"
   xdotool key Down
   wait_for 10 "the arrow on the second row at $d dpi" downShot
   xdotool key alt+x
   ends "Alt+X at $d dpi"
-  echo "ok: $d dpi, client ${w}x$h, pictures and arrow by nearest neighbour, Down to the second row"
+  whole "at $d dpi"
+  if [ "$d" = 144 ]; then "$wine" "$msaa" "$tmp/app/playdeck.exe" || fail "MSAA at 144 dpi"; fi
+  echo "ok: $d dpi, client ${w}x$h, pictures and arrow by nearest neighbour, lines, Down to the second row, text whole"
 done
+
+# Without the classic dialog face (as in a prefix made without Wine's fonts).
+mkdir -p "$tmp/classic"
+(cd "$fonts" && mv $classic "$tmp/classic/")
+setDpi 96
+(cd "$tmp/app" && exec "$wine" playdeck.exe) > "$tmp/menu.log" 2>&1 &
+menu=$!
+wait_for 30 "the main menu without the classic face" visible PLAYDECK
+sleep 0.3
+import -window "$(visible PLAYDECK)" "$shots/wine_main_menu_96dpi_other_face.png"
+xdotool key alt+x
+ends "Alt+X without the classic face"
+whole "without the classic face"
+echo "ok: 96 dpi without the classic face, text whole"

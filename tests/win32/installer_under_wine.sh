@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The installer under Wine, silently: what it installs (files, Start-menu
-# shortcut, the "Installed apps" entry), that the installed program starts and
-# shows its menu, and that a player's games and own emulator survive a
-# reinstall and the uninstall, while everything of ours goes.
+# The installer under Wine, silently: what it installs (files, games folder,
+# Start-menu shortcut, the "Installed apps" entry), that the installed program
+# starts; that neither the setup nor the uninstaller changes anything while
+# PLAYDECK or its stand-in runs; and that a player's games, emulator and
+# README, in the program's folder or one they chose, outlive a reinstall and
+# the uninstall, while everything of ours goes.
 #   installer_under_wine.sh <setup.exe> <stage dir> <wineprefix> <screenshot dir> <publisher>
 set -uo pipefail
 setup=$1 stage=$2 prefix=$3 shots=$4 publisher=$5
@@ -25,14 +27,14 @@ regvalue() { timeout 60 "$wine" reg query "$key" /v "$1" 2>/dev/null | tr -d '\r
 
 local_win=$(winvar LOCALAPPDATA)
 dir_win="$local_win\\Programs\\PLAYDECK"
-dir=$(unix "$dir_win")
+dir=$(unix "$dir_win") games=$(unix "$local_win\\PLAYDECK\\data") mine=$(unix 'C:\MyGames')
 lnk=$(unix "$(winvar APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\PLAYDECK.lnk")
-[ -n "$dir" ] && [ -n "$lnk" ] || fail "Wine did not name the user's folders"
+[ -n "$dir" ] && [ -n "$lnk" ] && [ -n "$games" ] || fail "Wine did not name the user's folders"
 # Whatever an earlier run left behind.
-rm -rf "$dir" "$lnk"
+rm -rf "$dir" "$lnk" "$games" "$mine"
 timeout 60 "$wine" reg delete "$key" /f >/dev/null 2>&1
 
-install() { timeout 120 "$wine" "$setup" /S || fail "the silent install ended with status $?"; }
+install() { timeout 120 "$wine" "$setup" /S "$@" || fail "the silent install ended with status $?"; }
 # The silent uninstaller runs on from a copy of itself in the temporary folder.
 uninstalled() { [ ! -e "$dir/Uninstall.exe" ] && ! timeout 60 "$wine" reg query "$key" >/dev/null 2>&1; }
 uninstall() {
@@ -41,32 +43,24 @@ uninstall() {
   wait_for 60 "the silent uninstall to finish" uninstalled
   /usr/lib/wine/wineserver -w
 }
+files() { (cd "$1" 2>/dev/null && find . -type f | sort | tr '\n' ' '); }
 
 install
-for f in playdeck.exe README.md data/Runcart.exe Uninstall.exe; do [ -f "$dir/$f" ] || fail "not installed: $f"; done
+[ "$(files "$dir")" = "./PLAYDECK README.txt ./Uninstall.exe ./data/Runcart.exe ./playdeck.exe " ] || fail "installed: $(files "$dir")"
 cmp -s "$dir/data/Runcart.exe" "$stage/data/Runcart.exe" || fail "data\\Runcart.exe is not the stand-in"
-echo "ok: installed into $dir_win"
+[ -d "$games" ] || fail "no games folder $games"
+echo "ok: installed into $dir_win, and the games folder made"
 
-# The shortcut: the program its target and icon, its folder the working folder.
-# A shell link is a 76-byte header (flags at 20), an optional item list and
-# link info, then counted UTF-16 strings, each there when its flag is set.
+# The shortcut: the program its target (in the link's ANSI link info), and in
+# its counted UTF-16 strings (the count a printable character for these) the
+# program's folder as working folder and the program as icon, the first one
+# (the icon index at byte 56).
 [ -f "$lnk" ] || fail "no Start-menu shortcut"
-mapfile -t b < <(od -An -v -tu1 -w1 "$lnk" | tr -d ' ')
-u16() { echo $(( b[$1] | b[$1 + 1] << 8 )); }
-u32() { echo $(( $(u16 "$1") | $(u16 $(( $1 + 2 ))) << 16 )); }
-flags=$(u32 20) at=76
-(( flags & 1 )) && at=$(( at + 2 + $(u16 $at) ))
-(( flags & 2 )) && at=$(( at + $(u32 $at) ))
-declare -A link
-for field in 4:name 8:relative 16:folder 32:arguments 64:icon; do
-  (( flags & ${field%%:*} )) || continue
-  n=$(u16 $at) text=
-  for ((i = 0; i < n; i++)); do text+=$(printf "\\u%04x" "$(u16 $(( at + 2 + 2 * i )))"); done
-  link[${field#*:}]=$(printf '%b' "$text") at=$(( at + 2 + 2 * n ))
-done
-[ "${link[folder]:-}" = "$dir_win" ] || fail "the shortcut's working folder is '${link[folder]:-}'"
-[ "${link[icon]:-}" = "$dir_win\\playdeck.exe" ] && [ "$(u32 56)" = 0 ] || fail "the shortcut's icon is '${link[icon]:-}' #$(u32 56)"
+counted() { strings -el "$lnk" | cut -c2- | grep -qxF "$1"; }
 strings -a "$lnk" | grep -qxF "$dir_win\\playdeck.exe" || fail "the shortcut's target is not $dir_win\\playdeck.exe"
+counted "$dir_win" || fail "the shortcut's working folder is not $dir_win"
+counted "$dir_win\\playdeck.exe" && [ "$(od -An -tu4 -j56 -N4 "$lnk" | tr -d ' ')" = 0 ] ||
+  fail "the shortcut's icon is not $dir_win\\playdeck.exe,0"
 echo "ok: the Start-menu shortcut"
 
 declare -A expected=(
@@ -82,32 +76,58 @@ size=$(( $(regvalue EstimatedSize) ))
 strings -el "$setup" | grep -qx "PLAYDECK 1.00 setup" || fail "the installer has no version record"
 echo "ok: the Installed-apps entry and the installer's version record"
 
-# The installed program, started the way the shortcut starts it.
-(cd "$dir" && exec "$wine" "$dir/playdeck.exe") > "$tmp/menu.log" 2>&1 &
-menu=$!
-wait_for 30 "the installed program's main menu" visible PLAYDECK
-import -window "$(visible PLAYDECK)" "$shots/wine_installed_main_menu.png"
-xdotool key --window "$(visible PLAYDECK)" alt+x
-ends "Alt+X"
-echo "ok: the installed program shows its main menu"
+# The installed stand-in and program, each started the way the program starts
+# it: while one runs, the silent setup and uninstaller (made to wait for its
+# status with _?=) end with an error and change nothing. The stand-in first:
+# Alt+X's release reaches no window, and Wine then keeps Alt held.
+touch "$tmp/mark"
+for program in data/Runcart.exe playdeck.exe; do
+  (cd "$dir" && exec "$wine" "$dir/$program") > "$tmp/menu.log" 2>&1 &
+  menu=$!
+  [ $program = playdeck.exe ] && title=PLAYDECK || title="Runcart stand-in"
+  wait_for 30 "the installed $program's window" visible "$title"
+  [ $program = playdeck.exe ] && import -window "$(visible PLAYDECK)" "$shots/wine_installed_main_menu.png"
+  timeout 60 "$wine" "$setup" /S && fail "the setup ended with status 0 while $program ran"
+  timeout 60 "$wine" "$dir/Uninstall.exe" /S "_?=$dir_win" && fail "the uninstaller ended with status 0 while $program ran"
+  changed=$(find "$dir" "$lnk" -cnewer "$tmp/mark")
+  [ -z "$changed" ] && [ "$(regvalue DisplayName)" = PLAYDECK ] || fail "while $program ran, changed: $changed"
+  # (The release goes to a window that is gone: xdotool complains.)
+  if [ $program = playdeck.exe ]; then xdotool key --window "$(visible PLAYDECK)" alt+x 2>/dev/null
+  else xdotool mousemove --window "$(visible "$title")" 200 200 click 1 2>/dev/null; fi
+  ends "closing $program"
+done
+echo "ok: no change to the install while PLAYDECK or its stand-in runs; the installed program shows its menu"
 
-# Uninstalling removes all of ours, the stand-in included.
+# Uninstalling removes all of ours, the stand-in included, and keeps the games folder.
+printf 'NES\032player' > "$games/kora1.dat"
 uninstall
 [ ! -e "$dir" ] || fail "left behind: $(find "$dir")"
 [ ! -e "$lnk" ] || fail "the shortcut is still there"
-echo "ok: the uninstall removes everything it installed"
+[ "$(files "$games")" = "./kora1.dat " ] || fail "the games folder holds '$(files "$games")'"
+echo "ok: the uninstall removes everything it installed and keeps the games folder"
 
-# A player's game and emulator (any program without the stand-in's version
-# record) live through a reinstall and the uninstall.
+# A player's game, emulator (any program without the stand-in's version
+# record) and README live through a reinstall and the uninstall.
 install
 printf 'NES\032player' > "$dir/data/kora1.dat"
+echo "my notes" > "$dir/README.md"
 cp "$stage/playdeck.exe" "$dir/data/Runcart.exe"
 cp "$dir/data/Runcart.exe" "$tmp/emulator"
 install
 cmp -s "$dir/data/Runcart.exe" "$tmp/emulator" || fail "the reinstall replaced the player's emulator"
 uninstall
-left=$(cd "$dir" 2>/dev/null && find . -type f | sort | tr '\n' ' ')
-[ "$left" = "./data/Runcart.exe ./data/kora1.dat " ] || fail "after the uninstall: '$left'"
-cmp -s "$dir/data/Runcart.exe" "$tmp/emulator" || fail "the player's emulator changed"
+[ "$(files "$dir")" = "./README.md ./data/Runcart.exe ./data/kora1.dat " ] || fail "after the uninstall: '$(files "$dir")'"
+cmp -s "$dir/data/Runcart.exe" "$tmp/emulator" && [ "$(cat "$dir/README.md")" = "my notes" ] || fail "the player's files changed"
 rm -rf "$dir"
-echo "ok: the player's game and emulator outlive a reinstall and the uninstall"
+echo "ok: the player's game, emulator and README outlive a reinstall and the uninstall"
+
+# A folder of the player's own gets PLAYDECK in a folder of its own.
+mkdir -p "$mine"
+echo "my notes" > "$mine/README.md"
+install '/D=C:\MyGames'
+dir_win='C:\MyGames\PLAYDECK' dir="$mine/PLAYDECK"
+[ "$(regvalue InstallLocation)" = "$dir_win" ] || fail "installed into '$(regvalue InstallLocation)'"
+uninstall
+[ "$(files "$mine")" = "./README.md " ] && [ "$(cat "$mine/README.md")" = "my notes" ] || fail "C:\\MyGames holds '$(files "$mine")'"
+rm -rf "$mine"
+echo "ok: an install into a folder of the player's goes into its own folder there"

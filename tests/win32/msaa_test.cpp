@@ -1,14 +1,16 @@
 // A screen reader's view of the real playdeck.exe from another process,
 // through MSAA: the focus at start, the events of the cursor's moves, a
 // button, a part dialog, Quick Help and About, no focusable object without a
-// name. The IAccessible IID is our own literal: a program answering with a
-// wrong one is seen by no client. Each wait gives up after 15 s, naming what
-// it waited for.   msaa_test <playdeck.exe>
+// name, no list where there is none, the titles' rectangles as laid out (run
+// at 144 dpi too). The IAccessible IID is our own literal: a program answering
+// with a wrong one is seen by no client. Each wait gives up after 15 s, naming
+// what it waited for; a wrong event fails at once.   msaa_test <playdeck.exe>
 #include <windows.h>
 #include <oleacc.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -58,9 +60,13 @@ void CALLBACK onEvent(HWINEVENTHOOK, DWORD event, HWND h, LONG object, LONG id, 
 {
     DWORD process = 0;
     IAccessible* a = nullptr;
-    if (VARIANT c{}; GetWindowThreadProcessId(h, &process) && process == menu.dwProcessId &&
-        AccessibleObjectFromEvent(h, DWORD(object), DWORD(id), &a, &c) == S_OK)
-        heard.push_back((event == EVENT_OBJECT_FOCUS ? L"focus " : L"selection ") + said(a, c.lVal, false)), a->Release();
+    if (!GetWindowThreadProcessId(h, &process) || process != menu.dwProcessId)
+        return;
+    // In its place before the questions below, during which the next event may come.
+    const std::size_t at = heard.size();
+    heard.push_back(event == EVENT_OBJECT_FOCUS ? L"focus " : L"selection ");
+    if (VARIANT c{}; AccessibleObjectFromEvent(h, DWORD(object), DWORD(id), &a, &c) == S_OK)
+        heard[at] += said(a, c.lVal, false), a->Release();
 }
 
 IAccessible* object(IDispatch* d)
@@ -126,23 +132,70 @@ Lines tree(const std::wstring& caption, const Lines& expected)
     return out;
 }
 
-// Presses `vk` (with `held` down around it) and waits for the events named.
+// Presses `vk` (with `held` down around it) and waits for the events named,
+// in order. Any other event from then on but the system's own focus on the
+// list's window (before ours on its item) fails at once.
 void press(WORD vk, WORD held = 0, const Lines& expect = {})
 {
-    heard.clear();
+    const std::size_t since = heard.size();
     std::vector<INPUT> in;
     for (auto [key, up] : {std::pair{held, 0}, {vk, 0}, {vk, KEYEVENTF_KEYUP}, {held, KEYEVENTF_KEYUP}})
         if (key)
             in.push_back({INPUT_KEYBOARD, {.ki = {key, 0, DWORD(up), 0, 0}}});
     SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
-    for (const std::wstring& e : expect)
-        waitFor(L"the event '" + e + L"'", [&] { return std::find(heard.begin(), heard.end(), e) != heard.end(); });
+    if (expect.empty())
+        return;
+    waitFor(L"the events " + expect.front() + L"...", [&] {
+        Lines ours;
+        std::copy_if(heard.begin() + std::ptrdiff_t(since), heard.end(), std::back_inserter(ours),
+                     [](const std::wstring& e) { return e != L"focus Games"; });
+        if (!std::equal(ours.begin(), ours.begin() + std::ptrdiff_t(std::min(ours.size(), expect.size())), expect.begin()) ||
+            ours.size() > expect.size())
+            fail(L"key " + std::to_wstring(vk) + L": heard the wrong thing, not " + expect.back() + L" after", ours);
+        return ours.size() == expect.size();
+    });
+}
+
+// A window without a list answers nothing for the list's object id.
+void noList(const std::wstring& caption)
+{
+    HWND h = FindWindowW(L"PlaydeckForm", caption.c_str());
+    if (!h || SendMessageW(h, WM_GETOBJECT, 0, 1) != 0)
+        fail(L"'" + caption + L"' answers for a list it has not");
+}
+
+// Each title's rectangle is its row as the menu lays it out at its resolution:
+// from 120 + 840 k twips down, 840 high, 120 to 4560 across.
+void rowsAsLaidOut()
+{
+    HWND h = FindWindowW(L"PlaydeckForm", L"PLAYDECK");
+    IAccessible* list = nullptr;
+    if (AccessibleObjectFromWindow(h, 1, kIAccessible, reinterpret_cast<void**>(&list)) != S_OK)
+        fail(L"no list");
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    POINT o{};
+    ClientToScreen(h, &o);
+    const auto px = [dpi](int twips) { return int(twips * dpi / 1440.0 + 0.5); };
+    for (int k = 0; k < 6; ++k) {
+        VARIANT c{};
+        c.vt = VT_I4, c.lVal = k + 1;
+        long x = 0, y = 0, w = 0, hh = 0;
+        list->accLocation(&x, &y, &w, &hh, c);
+        const int top = 120 + 840 * k;
+        if (x != o.x + px(120) || y != o.y + px(top) || w != px(4560) - px(120) || hh != px(top + 840) - px(top))
+            fail(L"title " + std::to_wstring(k + 1) + L" at " + std::to_wstring(x - o.x) + L"," + std::to_wstring(y - o.y) +
+                 L" " + std::to_wstring(w) + L"x" + std::to_wstring(hh) + L" at " + std::to_wstring(dpi) + L" dpi");
+    }
+    list->Release();
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    SetProcessDPIAware();  // the menu's own pixels, not the system's scaling of them
     CoInitialize(nullptr);
     SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr, onEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
     std::wstring exe = argc == 2 ? argv[1] : L"?";
@@ -154,13 +207,14 @@ int wmain(int argc, wchar_t** argv)
         fail(L"cannot start " + exe);
 
     Lines titles;
-    for (const std::wstring& l : tree(L"PLAYDECK", {L"window PLAYDECK", L"list Games"}))
+    for (const std::wstring& l : tree(L"PLAYDECK", {L"client PLAYDECK", L"list Games"}))
         if (l.rfind(L"list item ", 0) == 0)
             titles.push_back(l.substr(10));
-    const std::wstring atStart = L"window PLAYDECK > list Games > list item Teenage Mutant Ninja Turtles";
+    const std::wstring atStart = L"client PLAYDECK > list Games > list item Teenage Mutant Ninja Turtles";
     waitFor(L"six items, the first focused: " + focus(L"PLAYDECK"), [&] { return focus(L"PLAYDECK") == atStart; });
     if (titles.size() != 6)
         fail(L"six list items expected:", titles);
+    rowsAsLaidOut();
     for (std::size_t i = 1; i <= 7; ++i) {  // Down six times round, then Up
         const std::wstring& t = titles[i < 7 ? i % 6 : 5];
         press(i < 7 ? VK_DOWN : VK_UP, 0, {L"selection " + t, L"focus " + t});
@@ -172,16 +226,19 @@ int wmain(int argc, wchar_t** argv)
     const Lines parts = tree(titles[5], {L"dialog " + titles[5]});
     if (parts.size() < 3 || focus(titles[5]) != L"dialog " + titles[5] + L" > " + parts[1])
         fail(L"the first part not focused: " + focus(titles[5]), parts);
+    noList(titles[5]);
     press(VK_ESCAPE, 0, {L"focus " + titles[5]});
 
     press('H', VK_MENU);
-    tree(L"Quick Help", {L"window Quick Help", L"static text Use the arrow", L"static text To jump press ( Z )",
+    tree(L"Quick Help", {L"client Quick Help", L"static text Use the arrow", L"static text To jump press ( Z )",
                          L"graphic Z key", L"graphic Shift key"});
+    noList(L"Quick Help");
     press(VK_SPACE);
     press('A', VK_MENU);
-    tree(L"About PLAYDECK", {L"window About PLAYDECK", L"graphic Contra soldier"});
-    const std::wstring about = L"window About PLAYDECK > graphic PLAYDECK football match";
+    tree(L"About PLAYDECK", {L"client About PLAYDECK", L"graphic Contra soldier"});
+    const std::wstring about = L"client About PLAYDECK > graphic PLAYDECK football match";
     waitFor(L"About's picture focused: " + focus(L"About PLAYDECK"), [&] { return focus(L"About PLAYDECK") == about; });
+    noList(L"About PLAYDECK");
     TerminateProcess(menu.hProcess, 0);
     std::puts("ok: the menu, its list and events, a part dialog, Help and About as a screen reader gets them");
     return 0;

@@ -6,6 +6,7 @@
 // PLAYDECK's face.
 #include "standin.h"
 
+#include "running.h"
 #include "utf16.h"
 #include "window.h"
 
@@ -236,6 +237,8 @@ public:
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    // The installer waits while this runs.
+    forms::win32::holdRunningMark();
     int argc = 0;
     wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::optional<std::string> argument;
