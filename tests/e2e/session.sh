@@ -17,7 +17,7 @@ for tool in sway Xwayland grim python3 xdotool; do command -v $tool >/dev/null |
 ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 || { echo "qt6-wayland missing"; exit 77; }
 if [ "$(id -u)" = 0 ]; then  # sway refuses root: the session runs as nobody, from copies it can read
   tmp=$(mktemp -d) status=0
-  mkdir -p "$tmp/e2e" "$tmp/support" && cp "$0" "$tmp/e2e/" && cp "$(dirname "$0")/../support/script.sh" "$tmp/support/"
+  mkdir -p "$tmp/e2e" "$tmp/support" && cp "$0" "$tmp/e2e/" && cp "$(dirname "$0")/../support/"{script.sh,parts.h} "$tmp/support/"
   cp "$playdeck" "$standin" "$keyboard" "$tmp/" && chown -R 65534:65534 "$tmp"
   [ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix  # where XWayland, as nobody, opens its socket
   setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$tmp" TMPDIR="$tmp" bash "$tmp/e2e/session.sh" \
@@ -71,15 +71,15 @@ in_front() { wait_for 10 "the menu to have the keys $1" is PLAYDECK focused; }
 fullscreen() { swaymsg -q "[title=\"^PLAYDECK\$\"] fullscreen $1"; }
 
 play() {  # play <xwayland|xdg_shell>
-  local shell=$1 n=0 expected=() row caption files i
+  local shell=$1 n=0 expected=() rows row caption files i
   [ "$shell" = xdg_shell ] && export QT_QPA_PLATFORM=wayland
   echo "$shell:"
   : > "$tmp/menu.log"
   open_menu "$shell"
-  for row in "Teenage Mutant Ninja Turtles|kora1 kora2 kora3" "Captain Tsubasa|vemi1 vemi2" "Ninja Gaiden|palu1 palu2" \
-             "Contra|bexo zuna" "|mado3" "Duck Tales|lori1 lori2"; do  # dialog caption | its parts, top to bottom
-    caption=${row%%|*}
-    read -r -a files <<< "${row#*|}"
+  mapfile -t rows < <(titles)
+  for row in "${rows[@]}"; do
+    IFS='|' read -r caption _ files <<< "$row"
+    read -r -a files <<< "$files"
     for i in "${!files[@]}"; do
       key Return
       if [ -n "$caption" ]; then

@@ -1,6 +1,15 @@
 # Sourced by the test scripts. Each sets `tmp` and calls `finally` for its EXIT
 # trap; failures are counted in `fail`; the menu's own output goes to $tmp/menu.log.
 fail=0 xvfb= menu=
+# The titles of parts.h, top to bottom in the menu: "caption|dialog|data files".
+titles() {
+  local f t files
+  grep '^    {"' "$(dirname "${BASH_SOURCE[0]}")/parts.h" | while IFS='"' read -r -a f; do
+    files=
+    for t in "${f[@]:5}"; do [[ $t == *.dat ]] && t=${t##*\\} && files+="${files:+ }${t%.dat}"; done
+    printf '%s|%s|%s\n' "${f[3]}" "${f[1]}" "$files"
+  done
+}
 check() {  # check <message> <command...>: a failure that lets the script go on
   local message=$1; shift
   "$@" || { echo "FAIL: $message"; fail=1; }

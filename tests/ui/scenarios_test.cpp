@@ -6,6 +6,7 @@
 #include "app.h"
 #include "catalogue.h"
 #include "headless.h"
+#include "parts.h"
 #include "launch.h"
 #include "process.h"
 #include "textwrap.h"
@@ -97,17 +98,16 @@ void moveTo(int k)
         press(vk::Down);
 }
 
+// The parts reached through dialogs, and the title that starts at once.
 struct Part { int entry; const char* dialog; int button; const char* tail; };
-const Part kParts[] = {
-    {0, "turtles", 1, "\\Data\\Runcart.exe data\\kora1.dat"}, {0, "turtles", 2, "\\Data\\Runcart.exe data\\kora2.dat"},
-    {0, "turtles", 3, "\\Data\\Runcart.exe data\\kora3.dat"}, {1, "tsubasa", 1, "\\data\\Runcart.exe data\\vemi1.dat"},
-    {1, "tsubasa", 2, "\\data\\Runcart.exe data\\vemi2.dat"}, {2, "gaiden", 1, "\\data\\runcart.exe data\\palu1.dat"},
-    {2, "gaiden", 2, "\\data\\runcart.exe data\\palu2.dat"},  {3, "contra", 1, "\\data\\Runcart.exe data\\bexo.dat"},
-    {3, "contra", 2, "\\data\\Runcart.exe data\\zuna.dat"},   {5, "duckt", 1, "\\data\\Runcart.exe data\\lori1.dat"},
-    {5, "duckt", 2, "\\data\\Runcart.exe data\\lori2.dat"},
-};
-const char* const kDialogOf[] = {"turtles", "tsubasa", "gaiden", "contra", "", "duckt"};
-const std::string kIsland = "\\data\\Runcart.exe data\\mado3.dat";
+const std::vector<Part> kParts = [] {
+    std::vector<Part> parts;
+    for (int k = 0; k < 6; ++k)
+        for (int b = 0; *kTitles[k].dialog && b < 3 && kTitles[k].tails[b]; ++b)
+            parts.push_back({k, kTitles[k].dialog, b + 1, kTitles[k].tails[b]});
+    return parts;
+}();
+const std::string kIsland = kTitles[4].tails[0];
 
 }  // namespace
 
@@ -148,11 +148,11 @@ TEST_CASE("Enter acts on the title under the cursor, wherever the focus is")
             for (int i = 0; i < tabs; ++i)
                 press(vk::Tab);
             std::string shown;
-            if (*kDialogOf[k])
+            if (*kTitles[k].dialog)
                 then([&] { shown = keyboardName(); press(vk::Escape); });
             press(vk::Enter);
-            CHECK(shown == kDialogOf[k]);
-            CHECK(recorder.tails == (*kDialogOf[k] ? std::vector<std::string>{} : std::vector{kIsland}));
+            CHECK(shown == kTitles[k].dialog);
+            CHECK(recorder.tails == (*kTitles[k].dialog ? std::vector<std::string>{} : std::vector{kIsland}));
             CHECK((cursor() == stop(k) && keyboardName() == "Form1" && !hasEnded()));
         }
 }

@@ -84,7 +84,7 @@ touch "$tmp/mark"
 for program in data/Runcart.exe playdeck.exe; do
   (cd "$dir" && exec "$wine" "$dir/$program") > "$tmp/menu.log" 2>&1 &
   menu=$!
-  [ $program = playdeck.exe ] && title=PLAYDECK || title="Runcart stand-in"
+  [ $program = playdeck.exe ] && title=PLAYDECK || title="PLAYDECK stand-in emulator"
   wait_for 30 "the installed $program's window" visible "$title"
   [ $program = playdeck.exe ] && import -window "$(visible PLAYDECK)" "$shots/wine_installed_main_menu.png"
   timeout 60 "$wine" "$setup" /S && fail "the setup ended with status 0 while $program ran"
@@ -93,7 +93,7 @@ for program in data/Runcart.exe playdeck.exe; do
   [ -z "$changed" ] && [ "$(regvalue DisplayName)" = PLAYDECK ] || fail "while $program ran, changed: $changed"
   # (The release goes to a window that is gone: xdotool complains.)
   if [ $program = playdeck.exe ]; then xdotool key --window "$(visible PLAYDECK)" alt+x 2>/dev/null
-  else xdotool mousemove --window "$(visible "$title")" 200 200 click 1 2>/dev/null; fi
+  else xdotool mousemove --window "$(visible "$title")" 10 10 click 1 2>/dev/null; fi
   ends "closing $program"
 done
 echo "ok: no change to the install while PLAYDECK or its stand-in runs; the installed program shows its menu"

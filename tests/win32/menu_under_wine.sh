@@ -67,14 +67,7 @@ waitGone "Duck Tales"
 key F10 Down Tab
 
 expected=() n=0
-plan=(  # dialog caption | its parts' data files, top to bottom in the menu
-  "Teenage Mutant Ninja Turtles|turtles|kora1 kora2 kora3"
-  "Captain Tsubasa|tsubasa|vemi1 vemi2"
-  "Ninja Gaiden|gaiden|palu1 palu2"
-  "Contra|contra|bexo zuna"
-  "||mado3"
-  "Duck Tales|duckt|lori1 lori2"
-)
+mapfile -t plan < <(titles)
 for row in "${plan[@]}"; do
   IFS='|' read -r caption name list <<< "$row"
   read -r -a files <<< "$list"
