@@ -103,23 +103,6 @@ inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow*
     return !QTest::currentTestFailed();
 }
 
-// A left click on `widget` through its window; the release is dropped when
-// the press already destroyed the window.
-inline bool click(QWidget* widget)
-{
-    if (!widget) {
-        QTest::qFail("no widget to click", __FILE__, __LINE__);
-        return false;
-    }
-    QPointer<QWindow> w(widget->window()->windowHandle());
-    const QPoint at = widget->mapTo(widget->window(), widget->rect().center());
-    QTest::mousePress(w, Qt::LeftButton, {}, at);
-    if (w)
-        QTest::mouseRelease(w, Qt::LeftButton, {}, at);
-    return !QTest::currentTestFailed();
-}
-inline bool click(std::string_view formName, std::string_view name) { return click(control(formName, name)); }
-
 // Closes a modal window the way its user would, so that its showing returns.
 inline void closeModal(QWidget* modal)
 {
