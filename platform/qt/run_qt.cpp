@@ -2,6 +2,7 @@
 // lines instead of an abort when no display can be reached, the event loop,
 // and gamepads once the menu is shown.
 #include "qtforms.h"
+#include "window_system.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -22,20 +23,6 @@ bool set(const char* variable)
 
 // Qt aborts when it cannot reach a display; say so plainly instead.
 bool displayReachable() { return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM"); }
-
-// On a Wayland desktop with X11 beside it (XWayland), X11 first: there the
-// desktop draws the title bar the windows define (close box, no minimize or
-// maximize button) and puts each window where it asks to be, while Qt's own
-// Wayland title bar has all three buttons and Wayland places windows itself.
-// Native Wayland when X cannot be reached. A platform the player names in
-// QT_QPA_PLATFORM is left alone. Returns whether it chose.
-bool chooseWindowSystem()
-{
-    if (set("QT_QPA_PLATFORM") || !set("DISPLAY") || !set("WAYLAND_DISPLAY"))
-        return false;
-    qputenv("QT_QPA_PLATFORM", "xcb;wayland");
-    return true;
-}
 
 // While the application object is being made, messages are held back: a fatal
 // one means no window system could be reached, and then plain lines and a
@@ -78,7 +65,7 @@ int run(int argc, char** argv, const Program& program)
         return 1;
     }
     usualMessages = qInstallMessageHandler(startupMessages);
-    const bool chosen = chooseWindowSystem();
+    const bool chosen = preferX11OnWayland();
     QApplication app(argc, argv);
     if (chosen)
         qunsetenv("QT_QPA_PLATFORM");  // the emulator chooses its own

@@ -98,7 +98,7 @@ play() {  # play <xwayland|xdg_shell>
   key -Return
   touch "$REC.window"                   # again, with an emulator window
   key Return
-  wait_for 10 "the emulator's window with the keys" is "PLAYDECK stand-in emulator" focused
+  wait_for 10 "the emulator's window with the keys, the menu's way" is "PLAYDECK stand-in emulator" "$shell" focused
   key Escape
   wait_for 10 "the emulator's window to close" gone "PLAYDECK stand-in emulator"
   in_front "back from the emulator"

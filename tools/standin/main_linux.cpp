@@ -7,6 +7,7 @@
 
 #include "standin.h"
 #include "window_qt.h"
+#include "window_system.h"
 
 #include <QApplication>
 
@@ -166,7 +167,10 @@ public:
 
     void show(const std::vector<Line> &lines) override
     {
+        const bool chosen = forms::preferX11OnWayland();
         QApplication app(m_argc, m_argv);
+        if (chosen)
+            qunsetenv("QT_QPA_PLATFORM");
         Window window(lines);
         window.show();
         app.exec();
