@@ -21,7 +21,6 @@ namespace {
 QString appDir() { return QString::fromStdString(forms::applicationDirectory()); }
 QString emulator() { return appDir() + "/data/Runcart.exe"; }
 
-void clearEmulator() { QDir(appDir() + "/data").removeRecursively(); }
 int openDescriptors() { return int(QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size()); }
 
 bool putExecutable(const QString& from, const QString& to)
@@ -84,22 +83,22 @@ class LaunchFaultsTest : public WindowTest {
     void reset() override
     {
         ui::setProcessStarter(nullptr);  // the real process start throughout
-        clearEmulator();
+        QDir(appDir() + "/data").removeRecursively();
         QDir::setCurrent(kHome);
         qunsetenv("PLAYDECK_RECORD");
     }
 
 private slots:
-    // Enter on the single-part title, twice (nothing is left over from the
-    // first): one report naming the program and why, the menu going on, and
-    // nothing run by a shell. (From a part dialog: the headless scenarios.)
+    // Missing, not executable, commands rather than a program: Enter on the
+    // single-part title, twice (nothing is left over from the first), is one
+    // report naming the program and why, the menu going on, and nothing run
+    // by a shell. (From a part dialog: the headless scenarios.)
     void aBrokenEmulatorIsReportedAndTheMenuGoesOn_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << "missing" << "No such file";
-        QTest::newRow("not executable") << "plain" << "Permission denied";
-        QTest::newRow("commands, not a program") << "script" << "Exec format error";
+        for (const char* row : {"missing|No such file", "plain|Permission denied", "script|Exec format error"})
+            QTest::newRow(row) << QString(row).section('|', 0, 0) << QString(row).section('|', 1);
     }
     void aBrokenEmulatorIsReportedAndTheMenuGoesOn()
     {

@@ -128,9 +128,9 @@ private slots:
             const forms::WindowDef& d = form(name).definition();
             const bool border = d.border != forms::BorderStyle::None;
             const auto check = [&](QWidget& w) {
-                const auto px = [](int twips) { return forms::pixels(twips); };
+                using forms::pixels;
                 QCOMPARE(w.windowTitle(), forms::qstr(d.caption));
-                QCOMPARE(w.geometry(), QRect(px(d.client.left), px(d.client.top), px(d.client.width), px(d.client.height)));
+                QCOMPARE(w.geometry(), QRect(pixels(d.client.left), pixels(d.client.top), pixels(d.client.width), pixels(d.client.height)));
                 QCOMPARE(w.minimumSize(), w.maximumSize());
                 QCOMPARE(w.windowFlags() & (Qt::FramelessWindowHint | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint),
                          border ? Qt::WindowFlags() : Qt::FramelessWindowHint);
