@@ -10,9 +10,7 @@
 #   screen_reader.sh <playdeck>
 set -euo pipefail
 here=$(dirname "$0")
-for tool in Xvfb xdotool dbus-run-session dbus-send /usr/libexec/at-spi-bus-launcher; do
-  command -v "$tool" >/dev/null || { echo "$tool missing"; exit 77; }
-done
+for tool in Xvfb xdotool dbus-run-session dbus-send /usr/libexec/at-spi-bus-launcher; do command -v "$tool" >/dev/null || { echo "$tool missing"; exit 77; }; done
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "python3-pyatspi missing"; exit 77; }
 source "$here/../support/script.sh"
 tmp=${A11Y_TMP:-}

@@ -151,11 +151,10 @@ inline bool startMenu()
     forms::resetEnded();
     form("Form1").unload();
     form("Form1").show();
-    if (!QTest::qWaitForWindowActive(window("Form1"), kWaitMs)) {
+    const bool active = QTest::qWaitForWindowActive(window("Form1"), kWaitMs);
+    if (!active)
         QTest::qFail("the main menu did not become active", __FILE__, __LINE__);
-        return false;
-    }
-    return true;
+    return active;
 }
 
 inline float cursorTop() { return form("Form1").top("Cur"); }
@@ -166,11 +165,10 @@ inline bool moveCursorTo(int k)
     for (int i = 0; i < 6 && cursorTop() != playdeck::entries()[k].stop; ++i)
         if (!key(Qt::Key_Down))
             return false;
-    if (cursorTop() != playdeck::entries()[k].stop) {
-        QTest::qFail(qPrintable(QStringLiteral("the cursor does not reach stop %1").arg(k)), __FILE__, __LINE__);
-        return false;
-    }
-    return true;
+    const bool there = cursorTop() == playdeck::entries()[k].stop;
+    if (!there)
+        QTest::qFail("the cursor does not reach its stop", __FILE__, __LINE__);
+    return there;
 }
 
 inline void setUpOnce(RecordingStarter& starter)
