@@ -100,9 +100,8 @@ struct { SDL_FUNCTIONS(SDL_MEMBER) } sdl;
 #define SDL_LOOKUP(name) &&(sdl.name = reinterpret_cast<decltype(sdl.name)>(dlsym(lib, "SDL_" #name)))
 bool loadSdl(void* lib = dlopen("libSDL2-2.0.so.0", RTLD_NOW)) { return lib SDL_FUNCTIONS(SDL_LOOKUP); }
 
-enum : int { Up = SDL_CONTROLLER_BUTTON_DPAD_UP, Down = SDL_CONTROLLER_BUTTON_DPAD_DOWN, Left = SDL_CONTROLLER_BUTTON_DPAD_LEFT,
-    Right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT, South = SDL_CONTROLLER_BUTTON_A, East = SDL_CONTROLLER_BUTTON_B,
-    Start = SDL_CONTROLLER_BUTTON_START, Stick = SDL_CONTROLLER_BUTTON_MAX /* the left stick's y */ };
+enum : int { Up = SDL_CONTROLLER_BUTTON_DPAD_UP, Down = SDL_CONTROLLER_BUTTON_DPAD_DOWN, Right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+    South = SDL_CONTROLLER_BUTTON_A, East = SDL_CONTROLLER_BUTTON_B, Stick = SDL_CONTROLLER_BUTTON_MAX /* the left stick's y */ };
 
 // A virtual pad: what the test sets reaches SDL when the program polls it.
 struct Pad {

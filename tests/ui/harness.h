@@ -132,19 +132,6 @@ inline void whenModal(const char* name, std::function<void(QWidget&)> step)
     timer->start(5);
 }
 
-// Runs `action` and returns the text of the error report it brought up,
-// closing the report; a failure when none came.
-inline QString errorReportFrom(const std::function<void()>& action)
-{
-    QString report;
-    whenModal("errorReport", [&](QWidget& m) {
-        report = m.property("text").toString();
-        closeModal(&m);
-    });
-    action();
-    return report;
-}
-
 // Shows the main menu afresh, active, with every other window closed.
 inline bool startMenu()
 {
