@@ -102,11 +102,7 @@ inline void closeModal(QWidget* modal)
         modal->close();
 }
 
-inline QList<QPointer<QTimer>>& pendingSteps()
-{
-    static QList<QPointer<QTimer>> timers;
-    return timers;
-}
+inline QList<QPointer<QTimer>> pendingSteps;  // whenModal's, not run yet
 
 // Runs `step` from inside the modal loop of the window named `name` once it is
 // up with the keyboard. One that never comes is named at the end of the test
@@ -116,14 +112,14 @@ inline void whenModal(const char* name, std::function<void(QWidget&)> step)
 {
     auto* timer = new QTimer;
     timer->setObjectName(name);
-    pendingSteps() << timer;
+    pendingSteps << timer;
     QObject::connect(timer, &QTimer::timeout, [=] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isActiveWindow() || modal->objectName() != name)
             return;
         timer->stop();
         timer->deleteLater();
-        pendingSteps().removeAll(QPointer<QTimer>(timer));
+        pendingSteps.removeAll(QPointer<QTimer>(timer));
         QPointer<QWidget> alive(modal);
         step(*modal);
         if (QTest::currentTestFailed() && alive && alive->isVisible())
@@ -201,12 +197,12 @@ private:
 inline void finishSteps()
 {
     QStringList missed;
-    for (const QPointer<QTimer>& t : pendingSteps())
+    for (const QPointer<QTimer>& t : pendingSteps)
         if (t) {
             missed << t->objectName();
             delete t.data();
         }
-    pendingSteps().clear();
+    pendingSteps.clear();
     if (!missed.isEmpty() && !QTest::currentTestFailed())
         QTest::qFail(qPrintable("never shown: " + missed.join(", ")), __FILE__, __LINE__);
 }

@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
 # The main menu at 96, 144 and 192 dpi under Wine (the prefix's LogPixels, put
-# back to 96 at the end): the manifest asks for per-monitor awareness, the
-# client area is scaled, the title pictures and the arrow are the 96-dpi ones
-# enlarged by nearest neighbour, lines are (dpi + 48) / 96 pixels thick, and
-# Down puts the arrow on the next row. At each resolution, and at 96 dpi with
-# the classic dialog face taken out of the prefix, every window's text is
-# whole (win32_layout); at 144 dpi a screen reader finds the titles where
-# they are laid out (win32_msaa).
+# back to 96 at the end): scaled, pictures enlarged by nearest neighbour,
+# lines (dpi + 48) / 96 pixels thick; every window's text whole there and at
+# 96 dpi without the classic face (win32_layout); MSAA at 144 dpi (win32_msaa).
 #   dpi_under_wine.sh <playdeck.exe> <wineprefix> <screenshot dir> <win32_layout.exe> <win32_msaa.exe>
 set -uo pipefail
 exe=$1 prefix=$2 shots=$3 layout=$4 msaa=$5

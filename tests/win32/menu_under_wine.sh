@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# The Windows program under Wine on Xvfb with openbox, driven by real keys,
-# started from elsewhere out of an awkwardly named folder with a recorder for
-# the emulator: every part dialog opens and closes, a part reached by Tab and
-# the single title held down start the emulator, a failed start is a message
-# box; the windows where they are placed. (Which part each button starts: the
-# headless scenarios, under Wine too.) Waits are for conditions, bounded and
-# named. Screenshots of every window (and of the screen on failure) go to the
-# screenshot dir.
+# The Windows program under Wine, driven by real keys, started from elsewhere
+# out of an awkwardly named folder with a recorder for the emulator: the
+# process start, the message box, placement, and a screenshot of every window
+# (of the screen on failure). Which part each button starts: the headless
+# scenarios, under Wine too.
 #   menu_under_wine.sh <playdeck.exe> <recorder.exe> <wineprefix> <screenshot dir>
 set -uo pipefail
 exe=$1 recorder=$2 prefix=$3 shots=$4
