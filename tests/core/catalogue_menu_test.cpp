@@ -19,11 +19,9 @@ TEST_CASE("arrows step between the six stops and wrap at the ends")
         for (int i = 0; i < kEntryCount; ++i) {
             down = menuKey(vk::Down, down).top;
             up = menuKey(vk::Up, up, true).top;  // held arrows keep stepping
-            CHECK(entryAtStop(down));
-            CHECK(entryAtStop(up));
+            CHECK((entryAtStop(down) && entryAtStop(up)));
         }
-        CHECK(down == e.stop);
-        CHECK(up == e.stop);
+        CHECK((down == e.stop && up == e.stop));
         CHECK(menuKey(vk::Down, e.stop).action == MenuAction{});
     }
 }

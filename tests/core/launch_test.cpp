@@ -38,14 +38,11 @@ TEST_CASE("the command is the directory and the tail, taken as they are")
     const std::string dir = "/nowhere/My Games/$HOME;x \"q\" 100% & ^ é";
     const LaunchCommand c = buildCommand(dir, "\\data\\Runcart.exe data\\mado3.dat");
     CHECK(c.commandLine == dir + "\\data\\Runcart.exe data\\mado3.dat");
-    CHECK(c.workingDirectory == dir);
-    CHECK(c.windowState == 3);
+    CHECK((c.workingDirectory == dir && c.windowState == 3));
 #ifdef _WIN32
-    CHECK(c.program == dir + "\\data\\Runcart.exe");
-    CHECK(c.arguments == std::vector<std::string>{"data\\mado3.dat"});
+    CHECK((c.program == dir + "\\data\\Runcart.exe" && c.arguments == std::vector<std::string>{"data\\mado3.dat"}));
 #else
-    CHECK(c.program == dir + "/data/Runcart.exe");
-    CHECK(c.arguments == std::vector<std::string>{"data/mado3.dat"});
+    CHECK((c.program == dir + "/data/Runcart.exe" && c.arguments == std::vector<std::string>{"data/mado3.dat"}));
     // Missing components keep the letter case the tail wrote.
     CHECK(buildCommand(dir, "\\Data\\Runcart.exe data\\kora1.dat").program == dir + "/Data/Runcart.exe");
 #endif

@@ -1,8 +1,7 @@
 // Launches that go wrong, through the real process start: a broken emulator
-// beside the program is reported by the menu and by a part dialog (which
-// program, why) and the menu goes on; strange application directories start exactly the emulator with
-// exactly its argument and nothing else; hundreds of launches from the menu
-// leave no zombies and no open descriptors behind.
+// is reported (which program, why) and the menu goes on; strange application
+// directories start exactly the emulator with exactly its argument; hundreds
+// of launches leave no zombies and no open descriptors behind.
 #include "../ui/harness.h"
 
 #include <QDir>

@@ -1,10 +1,8 @@
 // A screen reader's view of the real playdeck.exe from another process,
-// through MSAA: the focus at start, the events of the cursor's moves, a
-// button, a part dialog, Quick Help and About, no focusable object without a
-// name, no list where there is none, the titles' rectangles as laid out (run
-// at 144 dpi too). The IAccessible IID is our own literal: a program answering
-// with a wrong one is seen by no client. Each wait gives up after 15 s, naming
-// what it waited for; a wrong event fails at once.   msaa_test <playdeck.exe>
+// through MSAA (run at 144 dpi too). The IAccessible IID is our own literal: a
+// program answering with a wrong one is seen by no client. Each wait gives up
+// after 15 s, naming what it waited for; a wrong event fails at once.
+//   msaa_test <playdeck.exe>
 #include <windows.h>
 #include <oleacc.h>
 

@@ -3,8 +3,8 @@
 // program goes on; activating the main menu behind a modal window brings the
 // modal one forward with the keyboard; Alt+Space opens the system menu; then
 // a scripted pad in XInput's place plays the windows. The steps run from a
-// timer, so that they go on in modal loops and message boxes; each waits 10 s
-// at most for what it names. Only the keys and what they lead to decide.
+// timer, so that they go on in modal loops; each waits 10 s at most for what
+// it names.
 //   win32_windows          the play; exit status 0 when it passed
 //   win32_windows front    a window of another process, to be in front
 #include "app.h"
@@ -230,11 +230,7 @@ void padScript()
         STARTUPINFOW si{};
         si.cb = sizeof si;
         CreateProcessW(self, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &front);
-    }, [] {
-        DWORD process = 0;
-        GetWindowThreadProcessId(GetForegroundWindow(), &process);
-        return process == front.dwProcessId;
-    });
+    }, [] { DWORD process = 0; return GetWindowThreadProcessId(GetForegroundWindow(), &process) && process == front.dwProcessId; });
     press(down, "");
     hold(south), hold(down);
     aSecond("a second in front");
