@@ -75,17 +75,13 @@ const char* const kWindows[] = {"Form1", "About", "hlpfrm", "turtles", "tsubasa"
 struct Menu {
     Menu()
     {
-        static const bool registered = (ui::registerWindows(), ui::setProcessStarter(&recorder),
-                                        registerForm("opener", [] { return std::make_unique<Opener>(); }), true);
-        (void)registered;
+        [[maybe_unused]] static const bool registered = (ui::registerWindows(), ui::setProcessStarter(&recorder),
+                                                         registerForm("opener", [] { return std::make_unique<Opener>(); }), true);
         resetEnded();
         for (const char* name : kWindows)
             form(name).unload();
         recorder = {};
-        errorReports().clear();
-        reportOwners().clear();
-        failures().clear();
-        otherwise(nullptr);
+        errorReports().clear(), reportOwners().clear(), failures().clear(), otherwise(nullptr);
         form("Form1").show();
     }
     ~Menu() { CHECK((failures().empty() && stepsLeft() == 0)); }

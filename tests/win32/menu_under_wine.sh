@@ -118,15 +118,13 @@ ends "Alt+X"
 [ "$fail" = 0 ] || exit 1
 echo "ok: Alt+X ends the program with status 0"
 
-# Every record (key=value lines, the arguments, the working folder): one
-# argument, the data file, maximized, in the application folder.
+# Every record (command line, window state, argc, the arguments, the working
+# folder): maximized, one argument, the data file, in the application folder.
 [ "$(records)" = 3 ] || fail "$(records) emulator starts for two and the one after the failure"
 for f in "$tmp"/record.[0-9]*; do
   mapfile -t r < "$f"
-  a=$(grep -n '^argc=' "$f" | cut -d: -f1)
-  [ "${r[a-1]}" = "argc=2" ] && [ "${r[-1]}" = "$(winpath "$app")" ] || fail "$f: ${r[*]}"
-  grep -q '^show=' "$f" && { grep -qx 'show=3' "$f" || fail "$f: not started maximized"; }
-  got+=("${r[a+1]}")
+  [ "${r[1]} ${r[2]}" = "show=3 argc=2" ] && [ "${r[5]}" = "$(winpath "$app")" ] || fail "$f: ${r[*]}"
+  got+=("${r[4]}")
 done
 [ "$(printf '%s\n' "${got[@]}" | sort)" = "$(printf 'data\\%s.dat\n' kora3 mado3 mado3)" ] || fail "started ${got[*]}"
 echo "ok: every start had data\\<file>.dat and the application folder"

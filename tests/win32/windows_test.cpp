@@ -151,7 +151,6 @@ void type(std::initializer_list<std::pair<WORD, bool>> strokes)
         in.push_back({INPUT_KEYBOARD, {.ki = {vk, 0, DWORD(down ? 0 : KEYEVENTF_KEYUP), 0, 0}}});
     SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
 }
-Until inFront(const char* caption) { return [caption] { return frontIs(caption); }; }
 Until cursorAt(int k) { return [k] { return forms::instance("Form1").top("Cur") == playdeck::entries()[std::size_t(k)].stop; }; }
 Until backOnMenu(const char* closed) { return [closed] { return !forms::instance(closed).isLoaded() && frontIs("PLAYDECK"); }; }
 const Until always = [] { return true; };
@@ -234,7 +233,7 @@ void padScript()
     press(down, "");
     hold(south), hold(down);
     aSecond("a second in front");
-    step("the menu in front again", [] { TerminateProcess(front.hProcess, 0), SetForegroundWindow(menu()); }, inFront("PLAYDECK"));
+    step("the menu in front again", [] { TerminateProcess(front.hProcess, 0), SetForegroundWindow(menu()); }, [] { return frontIs("PLAYDECK"); });
     aSecond("a second with south and down held");
     release(south), release(down);
     press(down, "PLAYDECK:Down", cursorAt(1));
