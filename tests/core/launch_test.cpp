@@ -1,6 +1,7 @@
 // The launch command: formed from the application directory and the tail with
 // nothing re-parsed, the program found whatever the tail's letter case, the
-// reason of a failed start, and the Windows quoting of an argument.
+// reason of a failed start (on Windows the system's own, through
+// CreateProcessW), and the Windows quoting of an argument.
 #include "launch.h"
 
 #include "doctest.h"
@@ -8,14 +9,13 @@
 #include <filesystem>
 #include <fstream>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 #ifdef _WIN32
+#include "process.h"
 #include "win32/utf16.h"
 #include <windows.h>
 #include <shellapi.h>
+#else
+#include <unistd.h>
 #endif
 
 using namespace playdeck;
@@ -38,14 +38,11 @@ TEST_CASE("the command is the directory and the tail, taken as they are")
     const std::string dir = "/nowhere/My Games/$HOME;x \"q\" 100% & ^ é";
     const LaunchCommand c = buildCommand(dir, "\\data\\Runcart.exe data\\mado3.dat");
     CHECK(c.commandLine == dir + "\\data\\Runcart.exe data\\mado3.dat");
-    CHECK(c.workingDirectory == dir);
-    CHECK(c.windowState == 3);
+    CHECK((c.workingDirectory == dir && c.windowState == 3));
 #ifdef _WIN32
-    CHECK(c.program == dir + "\\data\\Runcart.exe");
-    CHECK(c.arguments == std::vector<std::string>{"data\\mado3.dat"});
+    CHECK((c.program == dir + "\\data\\Runcart.exe" && c.arguments == std::vector<std::string>{"data\\mado3.dat"}));
 #else
-    CHECK(c.program == dir + "/data/Runcart.exe");
-    CHECK(c.arguments == std::vector<std::string>{"data/mado3.dat"});
+    CHECK((c.program == dir + "/data/Runcart.exe" && c.arguments == std::vector<std::string>{"data/mado3.dat"}));
     // Missing components keep the letter case the tail wrote.
     CHECK(buildCommand(dir, "\\Data\\Runcart.exe data\\kora1.dat").program == dir + "/Data/Runcart.exe");
 #endif
@@ -80,6 +77,24 @@ TEST_CASE("a failed start names the program and gives the reason")
     CHECK_FALSE(r.started);
     CHECK(r.message == "Cannot start the emulator \"" + starter.seen.program + "\": no such emulator");
 }
+
+#ifdef _WIN32
+TEST_CASE("a missing emulator is reported with its path and the system's reason")
+{
+    const auto folder = std::filesystem::temp_directory_path() / L"play deck 'q' & ^ % \u00e9 $(x); no emulator";
+    std::filesystem::create_directories(folder / L"data");
+    const std::string app = forms::win32::utf8(folder.wstring());
+    forms::SystemProcessStarter starter;
+    const LaunchResult r = launch("\\data\\Runcart.exe data\\mado3.dat", app, starter);
+    std::filesystem::remove_all(folder);
+    wchar_t reason[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILE_NOT_FOUND, 0, reason, 512, nullptr);
+    std::string expected = forms::win32::utf8(reason);
+    expected.erase(expected.find_last_not_of("\r\n") + 1);
+    REQUIRE_FALSE(expected.empty());
+    CHECK((!r.started && r.message == "Cannot start the emulator \"" + app + "\\data\\Runcart.exe\": " + expected));
+}
+#endif
 
 TEST_CASE("Windows arguments are quoted the way the C runtime reads them back")
 {

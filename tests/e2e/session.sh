@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
 # The real menu in a headless sway session, through XWayland (its own choice
 # there) and natively, started from / through a link, keys from our virtual
-# keyboard, windows and focus read from sway. Both ways: every part starts the
-# emulator beside the binary once, with its data file, in that folder; a held
-# Enter starts one; the menu has the keys back after an emulator's window; a
-# part dialog opened over the menu sway made fullscreen stays shown above it
-# after sway focused the menu, and through XWayland takes the keys then; Alt+X
-# and the close box end it with status 0. Through XWayland it writes nothing,
-# and every dialog, Help and About name the menu as WM_TRANSIENT_FOR.
-# Screenshots: wayland_<xwayland|xdg_shell>.png, the fullscreen menu and dialog.
+# keyboard, windows and focus read from sway: the parts' starts, the keys back
+# after an emulator's window, a dialog over the fullscreen menu, both ways
+# out; through XWayland no output and every modal window transient for the
+# menu. Screenshots: wayland_<xwayland|xdg_shell>.png.
 #   session.sh <playdeck> <stand-in emulator> <virtual keyboard> <screenshot folder>
 set -euo pipefail
 playdeck=$1 standin=$2 keyboard=$3 shots=$4

@@ -100,9 +100,8 @@ struct { SDL_FUNCTIONS(SDL_MEMBER) } sdl;
 #define SDL_LOOKUP(name) &&(sdl.name = reinterpret_cast<decltype(sdl.name)>(dlsym(lib, "SDL_" #name)))
 bool loadSdl(void* lib = dlopen("libSDL2-2.0.so.0", RTLD_NOW)) { return lib SDL_FUNCTIONS(SDL_LOOKUP); }
 
-enum : int { Up = SDL_CONTROLLER_BUTTON_DPAD_UP, Down = SDL_CONTROLLER_BUTTON_DPAD_DOWN, Left = SDL_CONTROLLER_BUTTON_DPAD_LEFT,
-    Right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT, South = SDL_CONTROLLER_BUTTON_A, East = SDL_CONTROLLER_BUTTON_B,
-    Start = SDL_CONTROLLER_BUTTON_START, Stick = SDL_CONTROLLER_BUTTON_MAX /* the left stick's y */ };
+enum : int { Up = SDL_CONTROLLER_BUTTON_DPAD_UP, Down = SDL_CONTROLLER_BUTTON_DPAD_DOWN, Right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+    South = SDL_CONTROLLER_BUTTON_A, East = SDL_CONTROLLER_BUTTON_B, Stick = SDL_CONTROLLER_BUTTON_MAX /* the left stick's y */ };
 
 // A virtual pad: what the test sets reaches SDL when the program polls it.
 struct Pad {
@@ -135,11 +134,6 @@ struct Pad {
     SDL_JoystickID id_ = -1;
 };
 
-struct Starter : RecordingStarter {  // one that can be told to fail, for the error report
-    bool fail = false;
-    std::optional<std::string> start(const playdeck::LaunchCommand& c) override { return fail ? "no emulator here" : RecordingStarter::start(c); }
-};
-
 // The keys that reach a window, as "window:key", with * for a repeat.
 QStringList keys;
 struct KeyLog : QObject {
@@ -160,7 +154,6 @@ bool activeIs(const char* name) { return QApplication::activeWindow() && QApplic
 Until active(const char* name) { return [name] { return activeIs(name); }; }
 Until focusOn(const char* name) { return [name] { return QApplication::focusWidget()->objectName() == name; }; }
 Until cursorAt(int k) { return [k] { return cursorTop() == playdeck::entries()[k].stop; }; }
-Until backOnMenu(const char* closed) { return [closed] { return !form(closed).isLoaded() && activeIs("Form1"); }; }
 
 // Each step acts, then its keys (in order, repeats aside) must come and what it waits for hold.
 struct Step { QString what; std::function<void()> act; Until until; QString keys; };
@@ -218,7 +211,7 @@ QString play()
 
 class GamepadTest : public QObject {
     Q_OBJECT
-    Starter starter;
+    RecordingStarter starter;
 
 private slots:
     void padEventsBecomePresses()
@@ -269,12 +262,9 @@ private slots:
         plug(two);
         step("the pad unplugged", [] { two.unplug(); }, [] { return true; });
         plug(one);
-        // A dialog opened by south, left by east; Right walks to Help.
-        press(Down, "Form1:Down", cursorAt(1));
-        press(South, "Form1:Return", active("tsubasa"));
-        press(East, "tsubasa:Esc", backOnMenu("tsubasa"));
+        // Right walks to Help, Up wraps to the last title. (South and east: the error report below.)
         press(Right, "Form1:Backtab", focusOn("Command3"));
-        press(Up, "Form1:Up", cursorAt(0));
+        press(Up, "Form1:Up", cursorAt(5));
         // The stick held: a press, then repeats.
         set(one, Stick, 32767, "Form1:Down", [] { return repeats() >= 2; });
         set(one, Stick, 0);
@@ -303,7 +293,7 @@ private slots:
         const QString failure = play();
         forms::stopGamepads();
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        QVERIFY(starter.tails.isEmpty());
+        QCOMPARE(starter.starts, 0);
     }
 };
 

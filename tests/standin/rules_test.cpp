@@ -157,8 +157,7 @@ TEST_CASE("where the game's file is found, what is wrong with it, and all that i
             argument = text(tree.dirs["out"]) + argument.substr(5);
         const Situation s = probe(argument, tree.places, systemFiles());
         locks.clear();
-        CHECK(int(s.file.kind) == int(row.kind));
-        CHECK(s.file.path == (row.found ? text(tree.at(row.found)) : s.file.path));
+        CHECK((int(s.file.kind) == int(row.kind) && s.file.path == (row.found ? text(tree.at(row.found)) : s.file.path)));
         const std::vector<Line> lines = describe(s, tree.places);
         std::string told;
         int problems = 0;

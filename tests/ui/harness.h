@@ -9,7 +9,6 @@
 #include "app.h"
 #include "catalogue.h"
 #include "qtforms.h"
-#include "textwrap.h"
 #include "launch.h"
 #include "process.h"
 
@@ -32,15 +31,16 @@ inline constexpr int kWaitMs = 5000;  // the longest any helper waits for a wind
 // before a check that nothing happened.
 inline void letQueuedReactionsRun() { QTest::qWait(50); }
 
-// In place of the process start: the launch tails, in order, and success.
-class RecordingStarter : public playdeck::ProcessStarter {
-public:
-    std::optional<std::string> start(const playdeck::LaunchCommand& command) override
+// In place of the process start: counts the starts, or fails them when told to.
+struct RecordingStarter : playdeck::ProcessStarter {
+    std::optional<std::string> start(const playdeck::LaunchCommand&) override
     {
-        tails << QString::fromStdString(command.commandLine.substr(forms::applicationDirectory().size()));
-        return std::nullopt;
+        if (fail)
+            return "no emulator here";
+        return ++starts, std::nullopt;
     }
-    QStringList tails;
+    int starts = 0;
+    bool fail = false;
 };
 
 // The only places that reach the toolkit objects behind a form.
@@ -48,16 +48,6 @@ inline forms::Form& form(std::string_view name) { return forms::instance(name); 
 inline QWidget* window(std::string_view name) { return forms::window(form(name)); }
 inline QWidget* control(std::string_view formName, std::string_view name) { return forms::control(form(formName), name); }
 
-// The label line breaking on QStrings.
-inline QStringList wrap(const QString& text, int width, const std::function<int(const QString&)>& measure)
-{
-    QStringList lines;
-    for (const std::u16string& line : forms::wrapText(text.toStdU16String(), width, [&](std::u16string_view s) {
-             return measure(QString::fromUtf16(s.data(), qsizetype(s.size())));
-         }))
-        lines << QString::fromStdU16String(line);
-    return lines;
-}
 inline QString focusName() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); }
 
 // The window that has the keyboard now (a modal window when one is open).
@@ -67,15 +57,15 @@ inline QWindow* keyWindow()
     return w ? w->windowHandle() : nullptr;
 }
 
-// One key stroke through the window system to `target` (default: the window
-// with the keyboard), in Qt Test's order: modifier presses, the key's press
+// One key stroke through the window system to the window with the keyboard,
+// in Qt Test's order: modifier presses, the key's press
 // and release, modifier releases. Each event is delivered at once, so a
 // reaction may destroy the window midway (Exit ends the program inside the
 // press); the remaining events are then dropped, as the window system drops
 // events for a window that is gone.
-inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow* target = nullptr)
+inline bool key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
 {
-    QPointer<QWindow> w(target ? target : keyWindow());
+    QPointer<QWindow> w(keyWindow());
     if (!w) {
         QTest::qFail("no window has the keyboard", __FILE__, __LINE__);
         return false;
@@ -112,37 +102,24 @@ inline void closeModal(QWidget* modal)
         modal->close();
 }
 
-inline QList<QPointer<QTimer>>& pendingSteps()
-{
-    static QList<QPointer<QTimer>> timers;
-    return timers;
-}
+inline QList<QPointer<QTimer>> pendingSteps;  // whenModal's, not run yet
 
-// Runs `step` once the modal window named `name` (any modal window for an
-// empty name) is up and has the keyboard, from inside its modal loop. Gives up
-// after kWaitMs with a failure naming the window, closing whatever modal window
-// is open instead. A step that fails leaves no window open behind it.
+// Runs `step` from inside the modal loop of the window named `name` once it is
+// up with the keyboard. One that never comes is named at the end of the test
+// (finishSteps); another one left open instead is closed by the watchdog. A
+// step that fails leaves no window open behind it.
 inline void whenModal(const char* name, std::function<void(QWidget&)> step)
 {
     auto* timer = new QTimer;
-    timer->setObjectName(*name ? name : "any modal window");
-    pendingSteps() << timer;
-    auto tries = std::make_shared<int>(0);
+    timer->setObjectName(name);
+    pendingSteps << timer;
     QObject::connect(timer, &QTimer::timeout, [=] {
         QWidget* modal = QApplication::activeModalWidget();
-        const bool ready = modal && modal->isActiveWindow() && (!*name || modal->objectName() == name);
-        if (!ready && ++*tries * timer->interval() < kWaitMs)
+        if (!modal || !modal->isActiveWindow() || modal->objectName() != name)
             return;
         timer->stop();
         timer->deleteLater();
-        pendingSteps().removeAll(QPointer<QTimer>(timer));
-        if (!ready) {
-            QTest::qFail(qPrintable(QStringLiteral("no modal window '%1' came within %2 ms (open: '%3')")
-                                        .arg(timer->objectName()).arg(kWaitMs).arg(modal ? modal->objectName() : "")),
-                         __FILE__, __LINE__);
-            closeModal(modal);
-            return;
-        }
+        pendingSteps.removeAll(QPointer<QTimer>(timer));
         QPointer<QWidget> alive(modal);
         step(*modal);
         if (QTest::currentTestFailed() && alive && alive->isVisible())
@@ -151,30 +128,16 @@ inline void whenModal(const char* name, std::function<void(QWidget&)> step)
     timer->start(5);
 }
 
-// Runs `action` and returns the text of the error report it brought up,
-// closing the report; a failure when none came.
-inline QString errorReportFrom(const std::function<void()>& action)
-{
-    QString report;
-    whenModal("errorReport", [&](QWidget& m) {
-        report = m.property("text").toString();
-        closeModal(&m);
-    });
-    action();
-    return report;
-}
-
 // Shows the main menu afresh, active, with every other window closed.
 inline bool startMenu()
 {
     forms::resetEnded();
     form("Form1").unload();
     form("Form1").show();
-    if (!QTest::qWaitForWindowActive(window("Form1"), kWaitMs)) {
+    const bool active = QTest::qWaitForWindowActive(window("Form1"), kWaitMs);
+    if (!active)
         QTest::qFail("the main menu did not become active", __FILE__, __LINE__);
-        return false;
-    }
-    return true;
+    return active;
 }
 
 inline float cursorTop() { return form("Form1").top("Cur"); }
@@ -185,11 +148,10 @@ inline bool moveCursorTo(int k)
     for (int i = 0; i < 6 && cursorTop() != playdeck::entries()[k].stop; ++i)
         if (!key(Qt::Key_Down))
             return false;
-    if (cursorTop() != playdeck::entries()[k].stop) {
-        QTest::qFail(qPrintable(QStringLiteral("the cursor does not reach stop %1").arg(k)), __FILE__, __LINE__);
-        return false;
-    }
-    return true;
+    const bool there = cursorTop() == playdeck::entries()[k].stop;
+    if (!there)
+        QTest::qFail("the cursor does not reach its stop", __FILE__, __LINE__);
+    return there;
 }
 
 inline void setUpOnce(RecordingStarter& starter)
@@ -235,12 +197,12 @@ private:
 inline void finishSteps()
 {
     QStringList missed;
-    for (const QPointer<QTimer>& t : pendingSteps())
+    for (const QPointer<QTimer>& t : pendingSteps)
         if (t) {
             missed << t->objectName();
             delete t.data();
         }
-    pendingSteps().clear();
+    pendingSteps.clear();
     if (!missed.isEmpty() && !QTest::currentTestFailed())
         QTest::qFail(qPrintable("never shown: " + missed.join(", ")), __FILE__, __LINE__);
 }
@@ -259,7 +221,7 @@ private slots:
     void initTestCase() { setUpOnce(starter); }
     void init()
     {
-        starter.tails.clear();
+        starter = {};
         ui::setProcessStarter(&starter);
         reset();
         QVERIFY(startMenu());

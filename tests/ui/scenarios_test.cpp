@@ -75,17 +75,13 @@ const char* const kWindows[] = {"Form1", "About", "hlpfrm", "turtles", "tsubasa"
 struct Menu {
     Menu()
     {
-        static const bool registered = (ui::registerWindows(), ui::setProcessStarter(&recorder),
-                                        registerForm("opener", [] { return std::make_unique<Opener>(); }), true);
-        (void)registered;
+        [[maybe_unused]] static const bool registered = (ui::registerWindows(), ui::setProcessStarter(&recorder),
+                                                         registerForm("opener", [] { return std::make_unique<Opener>(); }), true);
         resetEnded();
         for (const char* name : kWindows)
             form(name).unload();
         recorder = {};
-        errorReports().clear();
-        reportOwners().clear();
-        failures().clear();
-        otherwise(nullptr);
+        errorReports().clear(), reportOwners().clear(), failures().clear(), otherwise(nullptr);
         form("Form1").show();
     }
     ~Menu() { CHECK((failures().empty() && stepsLeft() == 0)); }
@@ -114,20 +110,17 @@ const std::string kIsland = kTitles[4].tails[0];
 TEST_CASE("the cursor and the keyboard in the main menu")
 {
     Menu menu;
-    CHECK(focusOf("Form1") == "Cur");
-    CHECK(state(form("Form1"))->focus == "Cur");  // the native focus follows
+    CHECK((focusOf("Form1") == "Cur" && state(form("Form1"))->focus == "Cur"));  // the native focus follows
     press(vk::Up);
     CHECK(cursor() == stop(5));
     for (int k = 0; k < 7; ++k) {
         press(vk::Down, k % 3 == 1 ? kShiftMask : k % 3 == 2 ? kCtrlMask : 0, k % 2 == 1);
-        CHECK(cursor() == stop(k % 6));
-        CHECK(state(form("Form1"))->tops.at("Cur") == pixels(stop(k % 6)));
+        CHECK((cursor() == stop(k % 6) && state(form("Form1"))->tops.at("Cur") == pixels(stop(k % 6))));
     }
     // Left, Right and every other key leave the cursor and the focus alone.
     for (int other : {int(vk::Left), int(vk::Right), int(vk::Escape), int('Q'), int(vk::Space), 34})
         press(other);
-    CHECK(cursor() == stop(0));
-    CHECK(focusOf("Form1") == "Cur");
+    CHECK((cursor() == stop(0) && focusOf("Form1") == "Cur"));
     // An arrow that moves the cursor takes the keyboard from a button to it,
     // so that the focus is always on what Enter acts on.
     press(vk::Tab);
@@ -141,8 +134,7 @@ TEST_CASE("Enter acts on the title under the cursor, wherever the focus is")
 {
     for (int k = 0; k < 6; ++k)
         for (int tabs = 0; tabs < 4; ++tabs) {
-            CAPTURE(k);
-            CAPTURE(tabs);
+            INFO("title " << k << ", " << tabs << " tabs");
             Menu menu;
             moveTo(k);
             for (int i = 0; i < tabs; ++i)
@@ -161,8 +153,7 @@ TEST_CASE("every part starts from its button by Enter, Space or a click, once")
 {
     for (const Part& p : kParts)
         for (int how = 0; how < 3; ++how) {
-            CAPTURE(p.tail);
-            CAPTURE(how);
+            INFO(p.tail << ", way " << how);
             Menu menu;
             moveTo(p.entry);
             then([&] {
@@ -203,8 +194,7 @@ TEST_CASE("leaving: Escape a dialog, the pages by OK or their close box, the pro
     for (const char* page : {"hlpfrm", "About", "hlpfrm", "About"}) {
         then([&, page] {
             Form& p = form(page);
-            CHECK(focusOf(page) == (std::string(page) == "About" ? "Picture1" : "Command1"));
-            CHECK(state(p)->owner == "Form1");
+            CHECK((focusOf(page) == (std::string(page) == "About" ? "Picture1" : "Command1") && state(p)->owner == "Form1"));
             press(vk::Down, 0, false, &form("Form1"));
             click(form("Form1"), "Command1");
             form("Form1").userClose();
@@ -224,8 +214,8 @@ TEST_CASE("leaving: Escape a dialog, the pages by OK or their close box, the pro
             press(about ? 'A' : 'H', kAltMask);
         ++way;
         // The keyboard is back on the button that opened the page, natively too.
-        CHECK((keyboardName() == "Form1" && focusOf("Form1") == (about ? "Command2" : "Command3")));
-        CHECK(state(form("Form1"))->focus == focusOf("Form1"));
+        CHECK((keyboardName() == "Form1" && focusOf("Form1") == (about ? "Command2" : "Command3") &&
+               state(form("Form1"))->focus == focusOf("Form1")));
         // The next Up moves the cursor and the keyboard with it.
         press(vk::Up);
         CHECK((cursor() == stop(5) && focusOf("Form1") == "Cur"));
@@ -253,9 +243,9 @@ TEST_CASE("a failed start is reported and the menu goes on, from the menu and fr
     press(vk::Down);
     then([] { press(vk::Enter); });
     press(vk::Enter);
-    CHECK((errorReports().size() == 2u && !form("duckt").isLoaded() && keyboardName() == "Form1" && !hasEnded()));
     // Each report stood in front of the window it came from.
-    CHECK(reportOwners() == std::vector<std::string>{"Form1", "duckt"});
+    CHECK((errorReports().size() == 2u && reportOwners() == std::vector<std::string>{"Form1", "duckt"}));
+    CHECK((!form("duckt").isLoaded() && keyboardName() == "Form1" && !hasEnded()));
 }
 
 TEST_CASE("modality: the keyboard never stays on a blocked window")
@@ -456,9 +446,8 @@ TEST_CASE("what assistive technology is told")
     const a11y::Tree menuTree = a11y::describe(form("Form1").definition());
     REQUIRE(menuTree.nodes.size() == 10u);  // the list, its six items, three buttons
     CHECK((menuTree.list() == 0 && menuTree.children(0).size() == 6u));
-    CHECK(menuTree.nodes[2].description == "Tecmo 1988 / 1990, rating 5 of 5, 2 parts");
-    CHECK(menuTree.nodes[5].description == "Capcom 1992, rating 4 of 5");
-    CHECK(menuTree.nodes[7].accessKey == 'X');
+    CHECK((menuTree.nodes[2].description == "Tecmo 1988 / 1990, rating 5 of 5, 2 parts" &&
+           menuTree.nodes[5].description == "Capcom 1992, rating 4 of 5" && menuTree.nodes[7].accessKey == 'X'));
 
     // The list's events, in order: the title under the cursor when the menu
     // gets the keyboard; a move selects and focuses the new title; an arrow

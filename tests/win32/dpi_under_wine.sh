@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
 # The main menu at 96, 144 and 192 dpi under Wine (the prefix's LogPixels, put
-# back to 96 at the end): the manifest asks for per-monitor awareness, the
-# client area is scaled, the title pictures and the arrow are the 96-dpi ones
-# enlarged by nearest neighbour, lines are (dpi + 48) / 96 pixels thick, and
-# Down puts the arrow on the next row. At each resolution, and at 96 dpi with
-# the classic dialog face taken out of the prefix, every window's text is
-# whole (win32_layout); at 144 dpi a screen reader finds the titles where
-# they are laid out (win32_msaa).
+# back to 96 at the end): scaled, pictures enlarged by nearest neighbour,
+# lines (dpi + 48) / 96 pixels thick; every window's text whole there and at
+# 96 dpi without the classic face (win32_layout); MSAA at 144 dpi (win32_msaa).
 #   dpi_under_wine.sh <playdeck.exe> <wineprefix> <screenshot dir> <win32_layout.exe> <win32_msaa.exe>
 set -uo pipefail
 exe=$1 prefix=$2 shots=$3 layout=$4 msaa=$5
@@ -48,15 +44,20 @@ thickness() {
   convert "$1" -crop "1x12+$(at 160 "$d")+$(( $(at 64 "$d") - 4 ))" +repage -colorspace gray -negate -threshold 50% \
     -format '%[fx:round(mean*h)]' info:
 }
-whole() {  # whole <what>: every window's text whole at the prefix's resolution
+open_menu() {  # open_menu <when>: the main menu, shown
+  (cd "$tmp/app" && exec "$wine" playdeck.exe) > "$tmp/menu.log" 2>&1 &
+  menu=$!
+  wait_for 30 "the main menu $1" visible PLAYDECK
+}
+close_menu() {  # close_menu <when>: Alt+X ends it; then every window's text is whole at the prefix's resolution
+  xdotool key alt+x
+  ends "Alt+X $1"
   "$wine" "$layout" > "$tmp/layout.log" 2>&1 || { cat "$tmp/layout.log"; fail "text cut $1"; }
 }
 
 for d in 96 144 192; do
   setDpi "$d"
-  (cd "$tmp/app" && exec "$wine" playdeck.exe) > "$tmp/menu.log" 2>&1 &
-  menu=$!
-  wait_for 30 "the main menu at $d dpi" visible PLAYDECK
+  open_menu "at $d dpi"
   win=$(visible PLAYDECK)
   wait_for 10 "the menu to take the keyboard at $d dpi" focused "$win"
   read -r w h < <(size "$win")
@@ -65,16 +66,13 @@ for d in 96 144 192; do
   import -window "$win" "$tmp/$d.png"
   cp "$tmp/$d.png" "$shots/wine_main_menu_${d}dpi.png"
   for picture in "240 8 49 57" "240 64 49 57" "240 288 49 49" "8 8 16 13"; do
-    read -r x y pw ph <<< "$picture"
-    result=$(differs "$d" "$x" "$y" "$pw" "$ph" "$tmp/$d.png")
-    [ "$result" = 0 ] || fail "the picture at $x,$y at $d dpi: $result pixels differ from nearest neighbour"
+    result=$(differs "$d" $picture "$tmp/$d.png")
+    [ "$result" = 0 ] || fail "the picture (x y w h) $picture at $d dpi: $result pixels differ from nearest neighbour"
   done
   [ "$(thickness "$tmp/$d.png")" = $(( (d + 48) / 96 )) ] || fail "a line $(thickness "$tmp/$d.png") px thick at $d dpi"
   xdotool key Down
   wait_for 10 "the arrow on the second row at $d dpi" downShot
-  xdotool key alt+x
-  ends "Alt+X at $d dpi"
-  whole "at $d dpi"
+  close_menu "at $d dpi"
   if [ "$d" = 144 ]; then "$wine" "$msaa" "$tmp/app/playdeck.exe" || fail "MSAA at 144 dpi"; fi
   echo "ok: $d dpi, client ${w}x$h, pictures and arrow by nearest neighbour, lines, Down to the second row, text whole"
 done
@@ -83,12 +81,8 @@ done
 mkdir -p "$tmp/classic"
 (cd "$fonts" && mv $classic "$tmp/classic/")
 setDpi 96
-(cd "$tmp/app" && exec "$wine" playdeck.exe) > "$tmp/menu.log" 2>&1 &
-menu=$!
-wait_for 30 "the main menu without the classic face" visible PLAYDECK
+open_menu "without the classic face"
 sleep 0.3
 import -window "$(visible PLAYDECK)" "$shots/wine_main_menu_96dpi_other_face.png"
-xdotool key alt+x
-ends "Alt+X without the classic face"
-whole "without the classic face"
+close_menu "without the classic face"
 echo "ok: 96 dpi without the classic face, text whole"

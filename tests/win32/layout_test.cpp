@@ -28,13 +28,11 @@ std::wstring caption(std::string_view text)  // as a button shows it: "&" marks 
 
 int widthOf(HFONT font, std::wstring shown)  // trailing blanks aside
 {
+    static const HDC dc = CreateCompatibleDC(nullptr);
     shown.erase(shown.find_last_not_of(L' ') + 1);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
+    SelectObject(dc, font);
     SIZE size{};
     GetTextExtentPoint32W(dc, shown.data(), int(shown.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
     return int(size.cx);
 }
 
