@@ -233,12 +233,21 @@ void Form::activated()
             }
         return;
     }
+    // Activated again while it kept the keyboard (a window system may say
+    // so twice): nothing new to tell.
+    const bool arrived = r.keyboard != this;
     r.keyboard = this;
     if (focus_.empty())
         return;
     window_->focusControl(focus_);
-    if (focus_ == def_.list.cursor)
+    if (arrived && focus_ == def_.list.cursor)
         tell(a11y::Change::CursorFocused);
+}
+
+void Form::deactivated()
+{
+    if (registry().keyboard == this)
+        registry().keyboard = nullptr;
 }
 
 void Form::onClick(std::string_view control, Handler handler)

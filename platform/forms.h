@@ -80,6 +80,8 @@ public:
     // The window got the keyboard: a blocked one hands it on to the modal
     // window in front; otherwise its control gets it back.
     void activated();
+    // The window lost the keyboard (to another window, ours or not).
+    void deactivated();
     // The user closes the window (close box, system menu, Alt+F4).
     void userClose();
     // A command button was clicked.

@@ -138,8 +138,10 @@ void errorReport(const std::string& message)
 void assistiveTechnologyStarted()
 {
     Form* form = registry().keyboard;
-    if (form && form->isLoaded() && !form->blocked() && form->focused() == form->definition().list.cursor)
+    if (form && form->isLoaded() && !form->blocked() && form->focused() == form->definition().list.cursor) {
+        form->deactivated();  // nothing reached the listener: the keyboard arrives for it now
         form->activated();
+    }
 }
 
 }  // namespace forms

@@ -56,8 +56,7 @@ public:
         state.shown = true;
         if (!state.enabled)
             return;
-        world().keyboard = &form;
-        form.activated();
+        headless::activate(form);
     }
     void moveControl(std::string_view control, int topPixels) override { state.tops[std::string(control)] = topPixels; }
     void focusControl(std::string_view control) override { state.focus = control; }
@@ -179,7 +178,8 @@ void activate(Form& form)
 {
     if (!windowOf(form))
         return;
-    world().keyboard = &form;
+    if (Form* previous = std::exchange(world().keyboard, &form); previous && previous != &form)
+        previous->deactivated();
     form.activated();
 }
 

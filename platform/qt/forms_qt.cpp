@@ -109,6 +109,10 @@ public:
             if (watched == this)
                 form.activated();
             return false;
+        case QEvent::WindowDeactivate:
+            if (watched == this)
+                form.deactivated();
+            return false;
         default:
             return false;
         }

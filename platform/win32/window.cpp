@@ -251,6 +251,8 @@ LRESULT FormWindow::handle(UINT message, WPARAM w, LPARAM l)
                 if (GetActiveWindow() == hwnd && GetFocus() != hwnd && !IsChild(hwnd, GetFocus()))
                     SetFocus(hwnd);
             }
+        } else if (LOWORD(w) == WA_INACTIVE && form) {
+            form->deactivated();
         }
         return 0;
     case kActivatedBlocked:
