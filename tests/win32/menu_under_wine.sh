@@ -43,6 +43,10 @@ recorderGone() {  # nor its console, which may show a window even after the reco
 waitRecords() {
   wait_for 30 "emulator start $1" started "$1"
   wait_for 30 "the recorder to end" recorderGone
+  # On a busy machine openbox may mark the menu active again before Wine has
+  # taken the keyboard back, and the next keys would be lost: the menu is
+  # activated once more, as a click on it would.
+  xdotool windowactivate "$main" 2>/dev/null
   waitFor PLAYDECK
 }
 key() { xdotool key --delay 40 "$@"; }
