@@ -176,6 +176,8 @@ TEST_CASE("where the game's file is found, what is wrong with it, and all that i
         CHECK(problems == (row.kind == FileKind::Ines ? 1 : 2));
         CHECK(told.find(kSystem == System::Windows ? "No program is chosen to open NES images"
                                                    : "No NES emulator is installed.") != std::string::npos);
+        if (kSystem == System::Windows)  // the games folder as the other sentences name it
+            CHECK(told.find("not those in " + text(tree.dirs["user"] / "data") + ".") != std::string::npos);
         if (s.file.onlyAsGiven) {
             CHECK(s.playerFolder.empty());
         } else if (row.kind == FileKind::Missing) {

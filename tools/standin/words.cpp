@@ -220,7 +220,9 @@ std::vector<Line> describe(const Situation &s, const Places &places)
         add(Tone::Problem, Say::NoEmulator);
         add(Tone::Advice, Say::GetEmulator,
             {openWith, ownProgram, ownFolder,
-             places.gamesFolders.empty() ? std::string("%LOCALAPPDATA%\\PLAYDECK") : shown(places.gamesFolders.front())});
+             // The player's games folder, named as every other sentence names it.
+             (places.gamesFolders.empty() ? std::string("%LOCALAPPDATA%\\PLAYDECK") : shown(places.gamesFolders.front()))
+                 + "\\data"});
     } else if (e.missing) {
         add(Tone::Problem, Say::EmulatorMissing, {e.program});
         add(Tone::Advice, Say::Reinstall, {openWith});
