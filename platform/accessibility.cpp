@@ -145,7 +145,9 @@ std::vector<Event> eventsFor(const Form& form, Change change)
             return {{Event::Kind::Selection, row}, {Event::Kind::Focus, row}};
         return {{Event::Kind::Selection, row}};
     case Change::CursorFocused:
-        return {{Event::Kind::Focus, row}};
+        if (keyboard)
+            return {{Event::Kind::Focus, row}};
+        return {};
     }
     return {};
 }

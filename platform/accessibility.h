@@ -71,7 +71,8 @@ enum class Change {
 };
 // The events `change` makes in `form`: a move selects the new row, and
 // focuses it while the cursor has the keyboard; the cursor taking the
-// keyboard focuses its row. Nothing for a window without a list.
+// keyboard focuses its row, in a window that has it. Nothing for a window
+// without a list.
 std::vector<Event> eventsFor(const Form& form, Change change);
 
 // A text as a listener wants it: blank runs (which lay out the labels) as one.

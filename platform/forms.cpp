@@ -130,7 +130,7 @@ void Form::setFocus(std::string_view control)
     const bool toCursor = control == def_.list.cursor && focus_ != control;
     focus_ = control;
     window_->focusControl(focus_);
-    if (toCursor && hasKeyboard())
+    if (toCursor)
         tell(a11y::Change::CursorFocused);
 }
 
@@ -214,7 +214,7 @@ void Form::focusChanged(std::string_view control)
     if (!window_ || blocked() || !isTabStop(control) || control == focus_)
         return;
     focus_ = control;
-    if (control == def_.list.cursor && hasKeyboard())
+    if (control == def_.list.cursor)
         tell(a11y::Change::CursorFocused);
 }
 

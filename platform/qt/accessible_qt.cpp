@@ -282,12 +282,16 @@ void installAccessibility()
     QAccessible::installActivationObserver(&listening);
 }
 
+bool listening()
+{
+    missed = missed || !QAccessible::isActive();
+    return QAccessible::isActive();
+}
+
 void tellList(QWidget* cursor, const std::vector<a11y::Event>& events)
 {
-    if (!QAccessible::isActive()) {
-        missed = true;
+    if (!listening())
         return;
-    }
     for (const a11y::Event& e : events) {
         QAccessibleEvent event(cursor, e.kind == a11y::Event::Kind::Selection ? QAccessible::Selection
                                                                                : QAccessible::Focus);

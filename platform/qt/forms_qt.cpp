@@ -182,6 +182,8 @@ public:
     // list's events go out from the event loop, after both.
     void announce(const std::vector<a11y::Event>& events) override
     {
+        if (!listening())
+            return;
         QMetaObject::invokeMethod(
             widget,
             [cursor = QPointer<QWidget>(control(widget->form.definition().list.cursor)), events] {
