@@ -1,7 +1,6 @@
 #include "accessibility.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 namespace forms::a11y {
@@ -11,22 +10,6 @@ namespace {
 bool covered(const WindowDef& def, std::string_view control)
 {
     return std::find(def.list.covers.begin(), def.list.covers.end(), control) != def.list.covers.end();
-}
-
-// A caption as it reads: "E&xit" is "Exit", "&&" a single "&".
-std::pair<std::string, char> caption(std::string_view text)
-{
-    std::string shown;
-    char key = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&' && i + 1 < text.size()) {
-            ++i;
-            if (text[i] != '&' && !key)
-                key = char(std::toupper(static_cast<unsigned char>(text[i])));
-        }
-        shown += text[i];
-    }
-    return {shown, key};
 }
 
 }  // namespace
@@ -65,8 +48,7 @@ Tree describe(const WindowDef& def)
             tree.nodes.push_back({Role::StaticText, spoken(c.text), {}, c.name, c.rect});
             break;
         case ControlKind::CommandButton: {
-            auto [name, key] = caption(c.text);
-            tree.nodes.push_back({Role::Button, name, {}, c.name, c.rect, true, kWindow, key});
+            tree.nodes.push_back({Role::Button, shownCaption(c.text), {}, c.name, c.rect, true, kWindow, accessKey(c.text)});
             break;
         }
         case ControlKind::PictureBox:

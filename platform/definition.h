@@ -88,6 +88,24 @@ struct WindowDef {
     ListDef list{};               // no rows: none
 };
 
+// A caption as it is shown: an "&" is not shown and marks the next character
+// as the access key; "&&" is one "&". "E&xit" shows "Exit", its key 'X'.
+inline std::string shownCaption(std::string_view caption)
+{
+    std::string shown;
+    for (std::size_t i = 0; i < caption.size(); ++i)
+        shown += caption[i] == '&' && i + 1 < caption.size() ? caption[++i] : caption[i];
+    return shown;
+}
+// The access key, upper case, or 0 for none.
+inline char accessKey(std::string_view caption)
+{
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i)
+        if (caption[i] == '&' && caption[++i] != '&')
+            return caption[i] >= 'a' && caption[i] <= 'z' ? char(caption[i] - 'a' + 'A') : caption[i];
+    return 0;
+}
+
 // The controls that take the focus (command buttons and picture boxes), in
 // tab order: the order Tab walks and the first one has the focus on load.
 inline std::vector<const ControlDef*> tabStops(const WindowDef& def)

@@ -10,7 +10,6 @@
 #include "program.h"
 
 #include <algorithm>
-#include <cwctype>
 
 namespace forms {
 
@@ -20,19 +19,6 @@ using program::Registry;
 namespace {
 
 bool isArrow(int key) { return key >= vk::Left && key <= vk::Down; }
-
-// The upper-case letter or digit after the "&" of a caption, 0 for none.
-int accessKeyOf(std::string_view caption)
-{
-    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != '&')
-            continue;
-        if (caption[i + 1] != '&')
-            return std::towupper(static_cast<unsigned char>(caption[i + 1]));
-        ++i;
-    }
-    return 0;
-}
 
 }  // namespace
 
@@ -178,7 +164,7 @@ bool Form::keyPress(int key, int shift, bool autoRepeat)
     }
     if (alt && !ctrl && ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) {
         for (const ControlDef* c : tabStops_)
-            if (c->kind == ControlKind::CommandButton && accessKeyOf(c->text) == key) {
+            if (c->kind == ControlKind::CommandButton && accessKey(c->text) == key) {
                 setFocus(c->name);
                 if (!autoRepeat)
                     click(c->name);

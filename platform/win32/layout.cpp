@@ -77,15 +77,6 @@ int inkWidth(HDC dc, std::wstring_view text)
     return int(size.cx);
 }
 
-// A caption as the button shows it: "&" marks the access key, "&&" is one "&".
-std::wstring shownCaption(std::string_view text)
-{
-    std::wstring all = utf16(text), out;
-    for (std::size_t i = 0; i < all.size(); ++i)
-        out += all[i] == L'&' && i + 1 < all.size() ? all[++i] : all[i];
-    return out;
-}
-
 // How far a label's text may run: to its right edge, or to the nearest
 // picture standing over its row (the titles reach over their pictures).
 int clearWidth(const std::vector<Control>& controls, const Control& label)
@@ -108,7 +99,7 @@ bool holds(const std::vector<Control>& controls, Control& c, int dpi)
     HGDIOBJ old = SelectObject(dc, font);
     bool ok = true;
     if (d.kind == ControlKind::CommandButton) {
-        ok = inkWidth(dc, shownCaption(d.text)) <= c.rect.right - c.rect.left - 2 * buttonMargin(dpi);
+        ok = inkWidth(dc, utf16(shownCaption(d.text))) <= c.rect.right - c.rect.left - 2 * buttonMargin(dpi);
     } else {
         c.lines = breakLabel(d, c.rect.right - c.rect.left, dpi, c.smaller);
         ok = int(c.lines.size()) * lineHeight(font) <= c.rect.bottom - c.rect.top;

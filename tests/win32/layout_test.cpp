@@ -6,6 +6,7 @@
 // without the classic face. Exit status 0 when every window holds its text.
 #include "app.h"
 #include "forms.h"
+#include "utf16.h"
 #include "window.h"
 
 #include <algorithm>
@@ -17,14 +18,6 @@ using namespace forms;
 namespace {
 
 int failures = 0;
-
-std::wstring caption(std::string_view text)  // as a button shows it: "&" marks an access key
-{
-    std::wstring shown;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        shown += wchar_t(text[i] == '&' && i + 1 < text.size() ? text[++i] : text[i]);
-    return shown;
-}
 
 int widthOf(HFONT font, std::wstring shown)  // trailing blanks aside
 {
@@ -53,7 +46,7 @@ void check(const char* name)
         const int width = int(c.rect.right - c.rect.left), height = int(c.rect.bottom - c.rect.top);
         if (d.kind == ControlKind::CommandButton) {
             const HFONT font = HFONT(SendMessageW(c.hwnd, WM_GETFONT, 0, 0));
-            const int wide = widthOf(font, caption(d.text));
+            const int wide = widthOf(font, win32::utf16(shownCaption(d.text)));
             expect(wide <= width - 2 * win32::buttonMargin(fw.dpi), where, "a caption", wide, width);
             expect(win32::lineHeight(font) >= 13 * fw.dpi / 96 - 2, where, "a face", win32::lineHeight(font), 0);
         }
